@@ -62,13 +62,17 @@ struct ShownDialog {
   DialogButtons buttons = DialogButtons::Ok;
   DialogResult answer = DialogResult::None;
 
-  // "dialog: [caption] text", line breaks written as \n.
+  // "dialog: [caption] text", line breaks written as \n. "dialog" is the
+  // kind as message, messageBox, messageDlg, errorBox, threeLines or notice;
+  // "[caption] " is left out when there is no caption.
   QString line() const;
 };
 
 class RecordingDialogs : public Dialogs {
  public:
   // Answers questions in order; when the queue is empty, the first button.
+  // A box whose only button is OK is no question and takes nothing from the
+  // queue. notice() pauses 1000 ms through the pause port, as the real one.
   void queueAnswer(DialogResult result) { answers_.append(result); }
 
   const QList<ShownDialog>& shown() const { return shown_; }
