@@ -79,6 +79,22 @@ class CdxFile {
 
   // Replaces all keys of a tag (reindex); entries need not be sorted.
   virtual void Rebuild(int tag, std::vector<std::pair<std::string, uint32_t>> entries) = 0;
+
+  // The key type decides which byte fills the trailing part a leaf leaves
+  // out: blanks for character keys ('C'), zeros for numeric and date keys
+  // ('N', 'D'). The file does not record it: Open infers it from the stored
+  // keys; the table layer, which knows the key expression's type, confirms it
+  // with SetKeyType before it seeks or writes.
+  virtual char KeyType(int tag) const = 0;
+  virtual void SetKeyType(int tag, char type) = 0;
+
+  // Structural check of one tag: pages readable, keys in order in and across
+  // pages, interior keys equal to their subtree's last key, leaves all at one
+  // depth and linked left and right in key order, no page used twice, no
+  // duplicate key in a unique tag. Empty when sound, else the first fault.
+  virtual std::string CheckTag(int tag) = 0;
+  // Number of keys in a tag (a full walk).
+  virtual uint64_t KeyCount(int tag) = 0;
 };
 
 // Key encodings that sort as raw bytes in the value's order.
