@@ -1,0 +1,499 @@
+#include "sql/xbase_module.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sql/ansi_text.h"
+#include "xbase/table.h"
+
+namespace sql {
+namespace {
+
+// How a tag answers an equality on one field.
+enum class SeekKind { kNone, kChar, kNumber, kDate, kDtos };
+
+struct Column {
+  int field = 0;  // index into the table's fields
+  xbase::FieldInfo info;
+  SeekKind seek = SeekKind::kNone;
+  const xbase::Table::Tag* tag = nullptr;  // the tag that answers equality
+  bool tag_is_field_alone = false;
+};
+
+struct VTab : sqlite3_vtab {
+  std::unique_ptr<xbase::Table> table;
+  std::vector<Column> columns;
+};
+
+struct Cursor : sqlite3_vtab_cursor {
+  // Records to visit: either the seek's list or 1..scan_end.
+  std::vector<uint32_t> recnos;
+  bool scanning = false;
+  uint32_t scan_end = 0;
+  size_t next = 0;       // next position in recnos, or next recno - 1 when scanning
+  uint32_t current = 0;  // recno of the current row; 0 at the end
+};
+
+VTab* TabOf(sqlite3_vtab_cursor* c) { return static_cast<VTab*>(c->pVtab); }
+
+std::string Unquote(std::string_view arg) {
+  while (!arg.empty() && std::isspace(static_cast<unsigned char>(arg.front()))) arg.remove_prefix(1);
+  while (!arg.empty() && std::isspace(static_cast<unsigned char>(arg.back()))) arg.remove_suffix(1);
+  if (arg.size() >= 2 && (arg.front() == '\'' || arg.front() == '"') && arg.back() == arg.front()) {
+    const char q = arg.front();
+    std::string out;
+    for (size_t i = 1; i + 1 < arg.size(); ++i) {
+      out.push_back(arg[i]);
+      if (arg[i] == q && i + 2 < arg.size() && arg[i + 1] == q) ++i;
+    }
+    return out;
+  }
+  return std::string(arg);
+}
+
+std::string Upper(std::string_view s) {
+  std::string out;
+  for (char c : s)
+    if (!std::isspace(static_cast<unsigned char>(c))) out.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+  return out;
+}
+
+const char* DeclaredType(const xbase::FieldInfo& f) {
+  switch (f.type) {
+    case 'N':
+    case 'F':
+      return f.decimals > 0 ? "REAL" : "INTEGER";
+    case 'L':
+    case 'I':
+      return "INTEGER";
+    case 'B':
+    case 'Y':
+      return "REAL";
+    case 'G':
+    case 'W':
+      return "BLOB";
+    default:
+      return "TEXT";
+  }
+}
+
+// Which equality seeks the tag offers, from its key expression.
+void NoteTag(const xbase::Table::Tag& tag, std::vector<Column>* columns, const xbase::Table& table) {
+  const xbase::TagInfo& info = tag.info();
+  if (!info.for_expression.empty() || info.unique || !info.machine_collation) return;
+  const std::string key = Upper(info.key_expression);
+  std::string field;
+  size_t end = 0;
+  bool dtos = false;
+  if (key.rfind("DTOS(", 0) == 0) {
+    const size_t close = key.find(')');
+    if (close == std::string::npos) return;
+    field = key.substr(5, close - 5);
+    end = close + 1;
+    dtos = true;
+  } else {
+    while (end < key.size() && (std::isalnum(static_cast<unsigned char>(key[end])) || key[end] == '_')) ++end;
+    field = key.substr(0, end);
+  }
+  const bool alone = end == key.size();
+  if (!alone && key[end] != '+') return;
+  const int index = table.FieldIndex(field);
+  if (index < 0) return;
+  Column& col = (*columns)[index];
+  SeekKind kind = SeekKind::kNone;
+  if (dtos) {
+    if (col.info.type == 'D') kind = SeekKind::kDtos;
+  } else if (col.info.type == 'C') {
+    kind = SeekKind::kChar;
+  } else if (alone && (col.info.type == 'N' || col.info.type == 'F')) {
+    kind = SeekKind::kNumber;
+  } else if (alone && col.info.type == 'D') {
+    kind = SeekKind::kDate;
+  }
+  if (kind == SeekKind::kNone) return;
+  // The shortest key wins: fewer bytes to compare, and a lone field is exact.
+  if (col.tag != nullptr && (col.tag_is_field_alone || !alone)) return;
+  col.seek = kind;
+  col.tag = &tag;
+  col.tag_is_field_alone = alone;
+}
+
+int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
+  if (argc < 4) {
+    *err = sqlite3_mprintf("xbase: informe o arquivo da tabela");
+    return SQLITE_ERROR;
+  }
+  xbase::OpenOptions options;
+  options.read_only = true;
+  for (int i = 4; i < argc; ++i) options.index_files.push_back(Unquote(argv[i]));
+  auto vtab = std::make_unique<VTab>();
+  try {
+    vtab->table = xbase::Table::Open(Unquote(argv[3]), options);
+  } catch (const std::exception& e) {
+    *err = sqlite3_mprintf("%s", e.what());
+    return SQLITE_ERROR;
+  }
+  const auto& fields = vtab->table->fields();
+  std::string decl = "CREATE TABLE x(";
+  for (size_t i = 0; i < fields.size(); ++i) {
+    Column col;
+    col.field = static_cast<int>(i);
+    col.info = fields[i];
+    vtab->columns.push_back(col);
+    if (i > 0) decl += ", ";
+    std::string name;
+    for (char c : fields[i].name) {
+      if (c == '"') name.push_back('"');
+      name.push_back(c);
+    }
+    decl += "\"" + name + "\" " + DeclaredType(fields[i]);
+  }
+  decl += ")";
+  for (const auto& tag : vtab->table->tags()) NoteTag(tag, &vtab->columns, *vtab->table);
+  const int rc = sqlite3_declare_vtab(db, decl.c_str());
+  if (rc != SQLITE_OK) {
+    *err = sqlite3_mprintf("xbase: %s", sqlite3_errmsg(db));
+    return rc;
+  }
+  *out = vtab.release();
+  return SQLITE_OK;
+}
+
+int Disconnect(sqlite3_vtab* vtab) {
+  delete static_cast<VTab*>(vtab);
+  return SQLITE_OK;
+}
+
+int BestIndex(sqlite3_vtab* base, sqlite3_index_info* info) {
+  auto* vtab = static_cast<VTab*>(base);
+  double rows = 1000;
+  try {
+    rows = std::max<double>(1, vtab->table->RecordCount());
+  } catch (const std::exception&) {
+  }
+  int chosen = -1;
+  for (int i = 0; i < info->nConstraint; ++i) {
+    const auto& c = info->aConstraint[i];
+    if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ || c.iColumn < 0) continue;
+    const Column& col = vtab->columns[c.iColumn];
+    if (col.seek == SeekKind::kNone) continue;
+    if (chosen < 0 || (col.tag_is_field_alone && !vtab->columns[info->aConstraint[chosen].iColumn].tag_is_field_alone))
+      chosen = i;
+  }
+  if (chosen >= 0) {
+    const Column& col = vtab->columns[info->aConstraint[chosen].iColumn];
+    info->aConstraintUsage[chosen].argvIndex = 1;
+    info->aConstraintUsage[chosen].omit = 0;  // SQLite checks the exact equality
+    info->idxNum = info->aConstraint[chosen].iColumn + 1;
+    const double expected = col.tag->info().candidate ? 1 : 4;
+    info->estimatedRows = static_cast<sqlite3_int64>(expected);
+    info->estimatedCost = 4 * std::log2(rows + 1) + 2 * expected;
+    if (col.tag->info().candidate) info->idxFlags |= SQLITE_INDEX_SCAN_UNIQUE;
+  } else {
+    info->idxNum = 0;
+    info->estimatedRows = static_cast<sqlite3_int64>(rows);
+    info->estimatedCost = 2 * rows + 10;
+  }
+  return SQLITE_OK;
+}
+
+int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
+  *out = new Cursor();
+  return SQLITE_OK;
+}
+
+int Close(sqlite3_vtab_cursor* cur) {
+  delete static_cast<Cursor*>(cur);
+  return SQLITE_OK;
+}
+
+// Moves to the next record not marked deleted; current = 0 at the end.
+void Advance(Cursor* cur, xbase::Table& table) {
+  cur->current = 0;
+  while (true) {
+    uint32_t recno;
+    if (cur->scanning) {
+      if (cur->next >= cur->scan_end) return;
+      recno = static_cast<uint32_t>(++cur->next);
+    } else {
+      if (cur->next >= cur->recnos.size()) return;
+      recno = cur->recnos[cur->next++];
+    }
+    table.Go(recno);
+    if (table.Eof() || table.Deleted()) continue;
+    cur->current = recno;
+    return;
+  }
+}
+
+bool ParseBritishDate(std::string_view text, xbase::JulianDay* day) {
+  if (text.size() != 10 || text[2] != '/' || text[5] != '/') return false;
+  int d = 0, m = 0, y = 0;
+  auto num = [&](size_t at, size_t len, int* v) {
+    return std::from_chars(text.data() + at, text.data() + at + len, *v).ptr == text.data() + at + len;
+  };
+  if (!num(0, 2, &d) || !num(3, 2, &m) || !num(6, 4, &y)) return false;
+  if (m < 1 || m > 12 || d < 1 || d > 31 || y < 1) return false;
+  *day = xbase::JulianFromYmd(y, m, d);
+  int yy, mm, dd;
+  xbase::YmdFromJulian(*day, &yy, &mm, &dd);
+  return yy == y && mm == m && dd == d;
+}
+
+// The key prefix that finds every record whose field may equal `value`;
+// false when no record can.
+bool SeekPrefix(const Column& col, sqlite3_value* value, std::string* prefix) {
+  if (sqlite3_value_type(value) == SQLITE_NULL) return false;
+  switch (col.seek) {
+    case SeekKind::kChar: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      auto ansi = Utf8ToAnsi(text == nullptr ? "" : text);
+      if (!ansi || static_cast<int>(ansi->size()) > col.info.length) return false;
+      *prefix = *ansi;
+      prefix->resize(col.info.length, ' ');
+      return true;
+    }
+    case SeekKind::kNumber: {
+      const int type = sqlite3_value_numeric_type(value);
+      if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return false;
+      *prefix = xbase::EncodeNumericKey(sqlite3_value_double(value));
+      return true;
+    }
+    case SeekKind::kDate:
+    case SeekKind::kDtos: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      xbase::JulianDay day = 0;
+      if (text == nullptr || !ParseBritishDate(text, &day)) return false;
+      if (col.seek == SeekKind::kDate) {
+        *prefix = xbase::EncodeDateKey(day);
+      } else {
+        *prefix = std::string(text + 6, 4) + std::string(text + 3, 2) + std::string(text, 2);
+      }
+      return true;
+    }
+    case SeekKind::kNone:
+      break;
+  }
+  return false;
+}
+
+int Filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqlite3_value** argv) {
+  auto* cur = static_cast<Cursor*>(base);
+  VTab* vtab = TabOf(base);
+  cur->recnos.clear();
+  cur->next = 0;
+  cur->scanning = false;
+  try {
+    if (idx_num > 0 && argc == 1) {
+      const Column& col = vtab->columns[idx_num - 1];
+      std::string prefix;
+      if (SeekPrefix(col, argv[0], &prefix)) cur->recnos = vtab->table->SeekPrefix(*col.tag, prefix);
+    } else {
+      cur->scanning = true;
+      cur->scan_end = vtab->table->RecordCount();
+    }
+    Advance(cur, *vtab->table);
+  } catch (const std::exception& e) {
+    sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = sqlite3_mprintf("%s", e.what());
+    return SQLITE_ERROR;
+  }
+  return SQLITE_OK;
+}
+
+int Next(sqlite3_vtab_cursor* base) {
+  auto* cur = static_cast<Cursor*>(base);
+  VTab* vtab = TabOf(base);
+  try {
+    Advance(cur, *vtab->table);
+  } catch (const std::exception& e) {
+    sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = sqlite3_mprintf("%s", e.what());
+    return SQLITE_ERROR;
+  }
+  return SQLITE_OK;
+}
+
+int Eof(sqlite3_vtab_cursor* base) { return static_cast<Cursor*>(base)->current == 0; }
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view Trim(std::string_view s) {
+  s = TrimRight(s);
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  return s;
+}
+
+void ResultAnsiText(sqlite3_context* ctx, std::string_view ansi) {
+  const bool ascii = std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) {
+    sqlite3_result_text(ctx, ansi.data(), static_cast<int>(ansi.size()), SQLITE_TRANSIENT);
+  } else {
+    const std::string utf8 = AnsiToUtf8(ansi);
+    sqlite3_result_text(ctx, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+  }
+}
+
+template <typename T>
+T LittleEndian(std::string_view raw) {
+  T v{};
+  if (raw.size() >= sizeof(T)) std::memcpy(&v, raw.data(), sizeof(T));  // DBF binary fields are little-endian, as this host
+  return v;
+}
+
+void ResultDate(sqlite3_context* ctx, xbase::JulianDay day, const char* time_suffix) {
+  int y, m, d;
+  xbase::YmdFromJulian(day, &y, &m, &d);
+  char buf[32];
+  const int n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d%s", d, m, y, time_suffix);
+  sqlite3_result_text(ctx, buf, n, SQLITE_TRANSIENT);
+}
+
+void ResultNumber(sqlite3_context* ctx, std::string_view raw, bool integer) {
+  const std::string_view t = Trim(raw);
+  if (t.empty()) return sqlite3_result_null(ctx);
+  const char* b = t.data() + (t.front() == '+' ? 1 : 0);
+  const char* e = t.data() + t.size();
+  if (integer) {
+    sqlite3_int64 v = 0;
+    if (auto r = std::from_chars(b, e, v); r.ec == std::errc() && r.ptr == e) return sqlite3_result_int64(ctx, v);
+  }
+  double d = 0;
+  if (auto r = std::from_chars(b, e, d); r.ec == std::errc() && r.ptr == e) {
+    if (integer && std::floor(d) == d && std::fabs(d) < 9e18) return sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(d));
+    return sqlite3_result_double(ctx, d);
+  }
+  sqlite3_result_null(ctx);  // "*****": a value that overflowed its field
+}
+
+int ColumnValue(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int i) {
+  auto* cur = static_cast<Cursor*>(base);
+  VTab* vtab = TabOf(base);
+  xbase::Table& table = *vtab->table;
+  try {
+    // Cursors share the table's one record position.
+    if (table.RecNo() != cur->current) table.Go(cur->current);
+    const Column& col = vtab->columns[i];
+    const std::string_view raw = table.RawField(col.field);
+    switch (col.info.type) {
+      case 'C':
+        ResultAnsiText(ctx, TrimRight(raw));
+        break;
+      case 'N':
+      case 'F':
+        ResultNumber(ctx, raw, col.info.decimals == 0);
+        break;
+      case 'D': {
+        const std::string_view t = Trim(raw);
+        xbase::JulianDay day = 0;
+        if (t.size() == 8) {
+          const std::string british = std::string(t.substr(6, 2)) + "/" + std::string(t.substr(4, 2)) + "/" + std::string(t.substr(0, 4));
+          if (ParseBritishDate(british, &day)) {
+            sqlite3_result_text(ctx, british.data(), 10, SQLITE_TRANSIENT);
+            break;
+          }
+        }
+        sqlite3_result_null(ctx);
+        break;
+      }
+      case 'L': {
+        const char c = raw.empty() ? ' ' : raw[0];
+        if (c == 'T' || c == 't' || c == 'Y' || c == 'y')
+          sqlite3_result_int(ctx, 1);
+        else if (c == 'F' || c == 'f' || c == 'N' || c == 'n')
+          sqlite3_result_int(ctx, 0);
+        else
+          sqlite3_result_null(ctx);
+        break;
+      }
+      case 'I':
+        sqlite3_result_int64(ctx, LittleEndian<int32_t>(raw));
+        break;
+      case 'B':
+        if (raw.size() == 8)
+          sqlite3_result_double(ctx, LittleEndian<double>(raw));
+        else
+          sqlite3_result_null(ctx);
+        break;
+      case 'Y':
+        sqlite3_result_double(ctx, static_cast<double>(LittleEndian<int64_t>(raw)) / 10000.0);
+        break;
+      case 'T': {
+        const auto day = LittleEndian<int32_t>(raw);
+        const auto ms = LittleEndian<int32_t>(raw.substr(std::min<size_t>(4, raw.size())));
+        if (day <= 0) {
+          sqlite3_result_null(ctx);
+          break;
+        }
+        const int secs = (ms + 500) / 1000;
+        char time[16];
+        std::snprintf(time, sizeof time, " %02d:%02d:%02d", secs / 3600 % 24, secs / 60 % 60, secs % 60);
+        ResultDate(ctx, day, time);
+        break;
+      }
+      case 'M': {
+        const std::string memo = table.GetMemo(col.info.name);
+        ResultAnsiText(ctx, memo);
+        break;
+      }
+      case 'G':
+      case 'W': {
+        const std::string memo = table.GetMemo(col.info.name);
+        sqlite3_result_blob(ctx, memo.data(), static_cast<int>(memo.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      default:
+        ResultAnsiText(ctx, TrimRight(raw));
+        break;
+    }
+  } catch (const std::exception& e) {
+    sqlite3_result_error(ctx, e.what(), -1);
+  }
+  return SQLITE_OK;
+}
+
+int Rowid(sqlite3_vtab_cursor* base, sqlite3_int64* rowid) {
+  *rowid = static_cast<Cursor*>(base)->current;
+  return SQLITE_OK;
+}
+
+sqlite3_module MakeModule() {
+  sqlite3_module m{};
+  m.iVersion = 1;
+  m.xCreate = Connect;
+  m.xConnect = Connect;
+  m.xBestIndex = BestIndex;
+  m.xDisconnect = Disconnect;
+  m.xDestroy = Disconnect;
+  m.xOpen = Open;
+  m.xClose = Close;
+  m.xFilter = Filter;
+  m.xNext = Next;
+  m.xEof = Eof;
+  m.xColumn = ColumnValue;
+  m.xRowid = Rowid;
+  return m;
+}
+
+const sqlite3_module kModule = MakeModule();
+
+}  // namespace
+
+int RegisterXbaseModule(sqlite3* db) { return sqlite3_create_module(db, "xbase", &kModule, nullptr); }
+
+}  // namespace sql
