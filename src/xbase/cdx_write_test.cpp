@@ -1,0 +1,426 @@
+// Maintaining index files: random changes against an in-memory model, the
+// file re-opened, another handle seeing the changes, failed changes leaving
+// the file as it was, and a fixture copy changed then compared with a
+// rebuild of the same entries.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fixtures.h"
+#include "xbase/cdx_index.h"
+#include "xbase/error.h"
+
+namespace xbase {
+namespace {
+
+namespace fs = std::filesystem;
+using Model = std::set<std::pair<std::string, uint32_t>>;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "cdx-test-XXXXXX").string();
+    if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    path_ = tmpl;
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+uint32_t Version(const std::string& path) {
+  std::string b = ReadBytes(path);
+  return uint32_t(uint8_t(b[8])) << 24 | uint32_t(uint8_t(b[9])) << 16 | uint32_t(uint8_t(b[10])) << 8 |
+         uint32_t(uint8_t(b[11]));
+}
+
+std::vector<std::pair<std::string, uint32_t>> Walk(CdxFile& file, int tag) {
+  std::vector<std::pair<std::string, uint32_t>> out;
+  for (auto c = file.First(tag); c->Valid(); c->Next()) out.emplace_back(std::string(c->key()), c->recno());
+  return out;
+}
+
+std::vector<std::pair<std::string, uint32_t>> InWalkOrder(const Model& model, bool descending) {
+  std::vector<std::pair<std::string, uint32_t>> out(model.begin(), model.end());
+  if (descending) std::reverse(out.begin(), out.end());
+  return out;
+}
+
+// The walk, the structure and some seeks of one tag against the model.
+void ExpectMatches(CdxFile& file, int tag, const Model& model, std::mt19937& rng) {
+  const TagInfo& info = file.tags()[size_t(tag)];
+  auto want = InWalkOrder(model, info.descending);
+  ASSERT_EQ(Walk(file, tag), want) << info.name;
+  ASSERT_EQ(file.CheckTag(tag), "") << info.name;
+  for (int i = 0; i < 10 && !want.empty(); ++i) {
+    std::string key = want[rng() % want.size()].first;
+    key.resize(1 + rng() % key.size());
+    if (i % 2 == 1) key.back() = char(uint8_t(key.back()) ^ 1);
+    size_t at = 0;
+    while (at < want.size()) {
+      int c = want[at].first.compare(0, key.size(), key);
+      if (info.descending ? c <= 0 : c >= 0) break;
+      ++at;
+    }
+    auto cursor = file.Seek(tag, key);
+    if (at == want.size()) {
+      ASSERT_FALSE(cursor->Valid());
+    } else {
+      ASSERT_TRUE(cursor->Valid());
+      ASSERT_EQ(cursor->key(), want[at].first);
+      ASSERT_EQ(cursor->recno(), want[at].second);
+    }
+  }
+}
+
+struct Shape {
+  const char* name;
+  int key_length;
+  bool descending;
+  char type;
+};
+
+// Short keys, long keys (two to a page: deep trees, many splits and merges),
+// descending numbers, a descending middle length.
+const Shape kShapes[] = {
+    {"SHORT", 6, false, 'C'},
+    {"LONG", 200, false, 'C'},
+    {"NUMDESC", 8, true, 'N'},
+    {"MIDDESC", 30, true, 'C'},
+};
+
+std::string RandomKey(const Shape& shape, std::mt19937& rng) {
+  if (shape.type == 'N') {
+    static const double values[] = {-1e9, -250.5, -1, 0, 0.01, 1, 2, 3.5, 1000, 123456.78, 1e12};
+    return EncodeNumericKey(values[rng() % std::size(values)] + double(rng() % 4) * 0.25);
+  }
+  // Shared prefixes and runs of blanks, so that duplicate and trailing counts
+  // vary; some bytes above 0x7F (accented letters in Windows-1252).
+  static const char* prefixes[] = {"", "A", "AB", "ABC", "MED", "\xC1GUA", "ZZZZ"};
+  std::string key = prefixes[rng() % std::size(prefixes)];
+  size_t extra = rng() % size_t(shape.key_length + 1);
+  static const char alphabet[] = "AB C0\xC7z";
+  for (size_t i = 0; i < extra; ++i) key.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+  key.resize(size_t(shape.key_length), ' ');
+  return key;
+}
+
+uint32_t RandomRecno(std::mt19937& rng) {
+  switch (rng() % 4) {
+    case 0: return 1 + rng() % 20;
+    case 1: return 1 + rng() % 5000;
+    case 2: return 1 + rng() % 2'000'000;
+    default: return 1 + rng() % 200'000'000;
+  }
+}
+
+std::vector<TagInfo> ShapeTags() {
+  std::vector<TagInfo> tags;
+  for (const Shape& s : kShapes) {
+    TagInfo t;
+    t.name = s.name;
+    t.key_expression = std::string("EXPR_") + s.name;
+    t.key_length = s.key_length;
+    t.descending = s.descending;
+    tags.push_back(t);
+  }
+  return tags;
+}
+
+TEST(CdxWrite, RandomChangesMatchAModelAcrossSplitsMergesAndReopen) {
+  TempDir dir;
+  const std::string path = dir / "RANDOM.CDX";
+  auto file = CdxFile::Create(path, ShapeTags());
+  auto reader = CdxFile::Open(path, false);  // another handle, reading only
+  std::vector<int> tags;
+  for (const Shape& s : kShapes) {
+    int tag = file->FindTag(s.name);
+    ASSERT_GE(tag, 0);
+    file->SetKeyType(tag, s.type);
+    reader->SetKeyType(reader->FindTag(s.name), s.type);
+    tags.push_back(tag);
+  }
+  std::vector<Model> models(std::size(kShapes));
+  std::mt19937 rng(20240611);
+  uint32_t version = Version(path);
+  uintmax_t peak_size = 0;
+
+  // Grow, shrink to nothing, grow again.
+  const size_t targets[] = {700, 0, 700};
+  int batch = 0;
+  for (size_t target : targets) {
+    for (int round = 0; round < 60; ++round, ++batch) {
+      bool rollback = batch % 7 == 3;
+      std::string before = rollback ? ReadBytes(path) : std::string();
+      std::vector<Model> saved = rollback ? models : std::vector<Model>();
+      file->Begin();
+      for (int op = 0; op < 40; ++op) {
+        size_t s = rng() % std::size(kShapes);
+        Model& model = models[s];
+        bool grow = model.size() < target ? rng() % 10 < 8 : rng() % 10 < 2;
+        if (grow || model.empty()) {
+          std::pair<std::string, uint32_t> e{RandomKey(kShapes[s], rng), RandomRecno(rng)};
+          if (!model.insert(e).second) continue;
+          file->Insert(tags[s], e.first, e.second);
+        } else {
+          auto it = std::next(model.begin(), long(rng() % model.size()));
+          file->Remove(tags[s], it->first, it->second);
+          model.erase(it);
+        }
+      }
+      if (rollback) {
+        file->Rollback();
+        models = saved;
+        ASSERT_EQ(ReadBytes(path), before) << "a change rolled back left the file altered";
+        ASSERT_EQ(Version(path), version);
+      } else {
+        file->Commit();
+        ASSERT_EQ(Version(path), version + 1) << "every commit advances the version once";
+        version += 1;
+      }
+      if (batch % 5 == 0 || round == 59) {
+        for (size_t s = 0; s < std::size(kShapes); ++s) {
+          ExpectMatches(*file, tags[s], models[s], rng);
+          ASSERT_EQ(Walk(*reader, reader->FindTag(kShapes[s].name)), InWalkOrder(models[s], kShapes[s].descending))
+              << "the other handle must see the committed change";
+        }
+      }
+    }
+    if (target == 0) {
+      for (const Model& m : models) ASSERT_LT(m.size(), 60u);
+    } else if (peak_size == 0) {
+      peak_size = fs::file_size(path);
+    }
+  }
+  // Pages freed while shrinking are reused while growing again.
+  EXPECT_LE(fs::file_size(path), peak_size + 8 * 512);
+
+  file.reset();
+  auto again = CdxFile::Open(path, true);
+  for (size_t s = 0; s < std::size(kShapes); ++s) {
+    int tag = again->FindTag(kShapes[s].name);
+    // Reopened, the key type is inferred from the keys themselves.
+    if (kShapes[s].type == 'C' || models[s].size() > 100) {
+      EXPECT_EQ(again->KeyType(tag), kShapes[s].type) << kShapes[s].name;
+    }
+    again->SetKeyType(tag, kShapes[s].type);
+    ExpectMatches(*again, tag, models[s], rng);
+  }
+}
+
+TEST(CdxWrite, CreatedFileKeepsTagDefinitions) {
+  TempDir dir;
+  std::vector<TagInfo> tags(3);
+  tags[0].name = "zeta";
+  tags[0].key_expression = "UPPER(NOME)";
+  tags[0].key_length = 40;
+  tags[1].name = "ALFA";
+  tags[1].key_expression = "DTOS(DATA)+CUPOM";
+  tags[1].for_expression = "!DELETED()";
+  tags[1].key_length = 14;
+  tags[1].unique = true;
+  tags[2].name = "MEIO";
+  tags[2].key_expression = "VALOR";
+  tags[2].key_length = 8;
+  tags[2].descending = true;
+  tags[2].candidate = true;
+  const std::string path = dir / "NEW.CDX";
+  CdxFile::Create(path, tags);
+  auto file = CdxFile::Open(path, false);
+  ASSERT_EQ(file->tags().size(), 3u);
+  const TagInfo* by_name[3] = {&file->tags()[size_t(file->FindTag("ZETA"))], &file->tags()[size_t(file->FindTag("ALFA"))],
+                               &file->tags()[size_t(file->FindTag("MEIO"))]};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(by_name[i]->key_expression, tags[i].key_expression);
+    EXPECT_EQ(by_name[i]->for_expression, tags[i].for_expression);
+    EXPECT_EQ(by_name[i]->key_length, tags[i].key_length);
+    EXPECT_EQ(by_name[i]->unique, tags[i].unique);
+    EXPECT_EQ(by_name[i]->descending, tags[i].descending);
+    EXPECT_EQ(by_name[i]->candidate, tags[i].candidate);
+    EXPECT_FALSE(file->First(int(by_name[i] - file->tags().data()))->Valid());
+  }
+  EXPECT_EQ(by_name[0]->name, "ZETA");
+
+  const struct {
+    const char* why;
+    std::vector<TagInfo> tags;
+  } bad[] = {
+      {"name too long", {TagInfo{"NOMEMUITOLONGO", "X", "", 4}}},
+      {"key too long", {TagInfo{"A", "X", "", 241}}},
+      {"empty key", {TagInfo{"A", "", "", 4}}},
+      {"same name twice", {TagInfo{"A", "X", "", 4}, TagInfo{"a", "Y", "", 4}}},
+      {"other collation", {TagInfo{"A", "X", "", 4, false, false, false, false}}},
+  };
+  for (const auto& b : bad) {
+    std::string before = ReadBytes(path);
+    EXPECT_THROW(CdxFile::Create(path, b.tags), Error) << b.why;
+    EXPECT_EQ(ReadBytes(path), before) << b.why << ": the existing file must stay";
+  }
+}
+
+TEST(CdxWrite, RefusedChangesLeaveTheFileAsItWas) {
+  TempDir dir;
+  const std::string path = dir / "REFUSE.CDX";
+  {
+    std::vector<TagInfo> tags{TagInfo{"K", "K", "", 4}};
+    auto file = CdxFile::Create(path, tags);
+    file->Begin();
+    for (uint32_t r = 1; r <= 500; ++r) file->Insert(0, std::to_string(r % 97), r);
+    file->Commit();
+  }
+  auto file = CdxFile::Open(path, true);
+  const std::string before = ReadBytes(path);
+  const struct {
+    const char* why;
+    void (*change)(CdxFile&);
+  } cases[] = {
+      {"same key and record twice", [](CdxFile& f) { f.Insert(0, "1", 1); }},
+      {"absent key", [](CdxFile& f) { f.Remove(0, "XYZ", 1); }},
+      {"absent record", [](CdxFile& f) { f.Remove(0, "1", 2); }},
+      {"key longer than the tag's", [](CdxFile& f) { f.Insert(0, "12345", 1); }},
+      {"no such tag", [](CdxFile& f) { f.Insert(3, "1", 1); }},
+  };
+  for (const auto& c : cases) {
+    file->Begin();
+    file->Insert(0, "NEW", 9999);  // a change that must not survive the failure
+    file->Remove(0, "3", 3);
+    try {
+      c.change(*file);
+      ADD_FAILURE() << c.why << ": accepted";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << c.why << ": " << e.what();
+    }
+    file->Rollback();
+    EXPECT_EQ(ReadBytes(path), before) << c.why;
+  }
+  EXPECT_THROW(file->Insert(0, "1", 77), Error) << "a change outside Begin/Commit";
+  auto reading = CdxFile::Open(path, false);
+  EXPECT_THROW(reading->Begin(), Error);
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(file->CheckTag(0), "");
+}
+
+// Another engine's file, changed by us, must hold what a fresh rebuild of the
+// same entries holds, and stay sound.
+class FixtureChangeTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FixtureChangeTest, ChangedCopyEqualsRebuildOfTheSameEntries) {
+  QX_REQUIRE_FIXTURES();
+  TempDir dir;
+  const std::string copy = dir / "COPY.CDX";
+  fs::copy_file(qxtest::FixturesDir() / GetParam(), copy);
+  auto file = CdxFile::Open(copy, true);
+  std::mt19937 rng(99);
+  std::vector<Model> models;
+  for (size_t t = 0; t < file->tags().size(); ++t) {
+    auto w = Walk(*file, int(t));
+    models.emplace_back(w.begin(), w.end());
+  }
+  for (int batch = 0; batch < 20; ++batch) {
+    file->Begin();
+    for (int op = 0; op < 50; ++op) {
+      size_t t = rng() % models.size();
+      Model& model = models[t];
+      const TagInfo& info = file->tags()[t];
+      if (rng() % 2 == 0 && !model.empty()) {
+        auto it = std::next(model.begin(), long(rng() % model.size()));
+        file->Remove(int(t), it->first, it->second);
+        model.erase(it);
+      } else {
+        // A neighbour of an existing key, so the new key lands among them.
+        std::string key = model.empty() ? std::string(size_t(info.key_length), 'A')
+                                        : std::next(model.begin(), long(rng() % model.size()))->first;
+        key[size_t(rng() % key.size())] ^= char(1 + rng() % 3);
+        uint32_t recno = 10000 + rng() % 100000;
+        auto same = model.lower_bound({key, 0});
+        if (info.unique && same != model.end() && same->first == key) continue;
+        if (!model.insert({key, recno}).second) continue;
+        file->Insert(int(t), key, recno);
+      }
+    }
+    file->Commit();
+  }
+  for (size_t t = 0; t < models.size(); ++t) ExpectMatches(*file, int(t), models[t], rng);
+
+  // A fresh file of the same tags, rebuilt from the model.
+  const std::string fresh_path = dir / "FRESH.CDX";
+  auto fresh = CdxFile::Create(fresh_path, file->tags());
+  for (size_t t = 0; t < models.size(); ++t) {
+    int ft = fresh->FindTag(file->tags()[t].name);
+    fresh->SetKeyType(ft, file->KeyType(int(t)));
+    fresh->Rebuild(ft, std::vector<std::pair<std::string, uint32_t>>(models[t].rbegin(), models[t].rend()));
+    EXPECT_EQ(Walk(*fresh, ft), Walk(*file, int(t)));
+    EXPECT_EQ(fresh->CheckTag(ft), "");
+  }
+  // And the copy rebuilt in place from the same entries.
+  for (size_t t = 0; t < models.size(); ++t) {
+    file->Rebuild(int(t), std::vector<std::pair<std::string, uint32_t>>(models[t].begin(), models[t].end()));
+    ExpectMatches(*file, int(t), models[t], rng);
+  }
+  file.reset();
+  auto reopened = CdxFile::Open(copy, false);
+  for (size_t t = 0; t < models.size(); ++t) {
+    reopened->SetKeyType(int(t), reopened->KeyType(int(t)));
+    EXPECT_EQ(Walk(*reopened, int(t)), InWalkOrder(models[t], reopened->tags()[t].descending));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ReferenceFiles, FixtureChangeTest,
+                         ::testing::Values("tagtest/T1.cdx", "shop-small/SIDESCIT.CDX", "shop-small/SICODVEN.CDX"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = fs::path(info.param).stem().string();
+                           return name;
+                         });
+
+TEST(CdxWrite, OtherCollationIsReadButNeverWritten) {
+  QX_REQUIRE_FIXTURES();
+  TempDir dir;
+  const std::string copy = dir / "T1.cdx";
+  fs::copy_file(qxtest::FixturesDir() / "tagtest/T1.cdx", copy);
+  {
+    auto probe = CdxFile::Open(copy, false);
+    ASSERT_TRUE(probe->tags()[0].machine_collation);
+  }
+  // Name a collation in the reserved area of tag TC's header (at 0x600).
+  {
+    std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(0x600 + 0x1E0);
+    f.write("GENERAL", 7);
+  }
+  auto file = CdxFile::Open(copy, true);
+  int tc = file->FindTag("TC");
+  ASSERT_FALSE(file->tags()[size_t(tc)].machine_collation);
+  EXPECT_TRUE(file->tags()[size_t(file->FindTag("TU"))].machine_collation);
+  EXPECT_EQ(Walk(*file, tc).size(), 3000u);
+  const std::string before = ReadBytes(copy);
+  file->Begin();
+  EXPECT_THROW(file->Insert(tc, "0000", 4000), Error);
+  EXPECT_THROW(file->Remove(tc, Walk(*file, tc)[0].first, Walk(*file, tc)[0].second), Error);
+  file->Rollback();
+  EXPECT_THROW(file->Rebuild(tc, {}), Error);
+  EXPECT_EQ(ReadBytes(copy), before);
+  // The other tags of the same file are still maintained.
+  int tu = file->FindTag("TU");
+  file->Begin();
+  file->Insert(tu, "ZZ", 4000);
+  file->Commit();
+  EXPECT_EQ(Walk(*file, tu).back(), (std::pair<std::string, uint32_t>{"ZZ", 4000}));
+}
+
+}  // namespace
+}  // namespace xbase
