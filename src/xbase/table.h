@@ -58,6 +58,12 @@ class Table {
   // Throws xbase::Error naming the file when the table or an index is
   // missing, damaged or locked exclusively by another program.
   static std::unique_ptr<Table> Open(const std::string& path, const OpenOptions& options = {});
+
+  // Creates a new, empty table (dBase III layout, no index) with the given
+  // fields: name, type (C N F D L M), length and decimals; offsets are
+  // computed, and the widths of D, L and M are fixed. Throws xbase::Error
+  // when the file exists or a field is invalid; never leaves a partial file.
+  static void Create(const std::string& path, const std::vector<FieldInfo>& fields);
   ~Table();
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
@@ -137,6 +143,14 @@ class Table {
   // belongs to it (FOR condition).
   std::string KeyFor(const Tag& tag) const;
   bool BelongsTo(const Tag& tag) const;
+
+  // Rebuilds a tag from its own key and FOR expressions over every record,
+  // under the table's file lock so no record changes meanwhile.
+  void Reindex(const Tag& tag);
+  // Whether the tag's keys can be computed (its expressions compile against
+  // this table); when not, the reason. A tag that cannot be computed is
+  // readable, but any write to the table is refused.
+  bool CanComputeKeys(const Tag& tag, std::string* why) const;
 
  private:
   struct Impl;
