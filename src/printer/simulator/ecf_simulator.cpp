@@ -1156,7 +1156,7 @@ int32_t Bematech_FI_ContadorRelatoriosGerenciaisMFD(char* grg6) {
 }
 int32_t Bematech_FI_ContadorComprovantesCreditoMFD(char* cdc6) {
   return run("Bematech_FI_ContadorComprovantesCreditoMFD", Kind::Query, [&](Sim& sim) {
-    fill(cdc6, 6, digits(sim.s.cdc, 4));
+    fill(cdc6, 6, digits(sim.s.cdc, 6));
     return Outcome{};
   });
 }
