@@ -1182,6 +1182,16 @@ bool Table::CanComputeKeys(const Tag& tag, std::string* why) const {
   return e.error.empty();
 }
 
+char Table::KeyType(const Tag& tag) const {
+  const TagExpressions& e = impl_->tag_exprs[impl_->TagSlot(tag)];
+  if (!e.error.empty()) return '?';
+  switch (e.kind) {
+    case Value::Kind::kNumber: return 'N';
+    case Value::Kind::kDate: return 'D';
+    default: return 'C';
+  }
+}
+
 void Table::Reindex(const Tag& tag) {
   Impl& t = *impl_;
   t.RequireBrowse("reindexar");

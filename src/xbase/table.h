@@ -151,6 +151,9 @@ class Table {
   // this table); when not, the reason. A tag that cannot be computed is
   // readable, but any write to the table is refused.
   bool CanComputeKeys(const Tag& tag, std::string* why) const;
+  // The type of the tag's keys as this table computes them: 'C' character,
+  // 'N' numeric, 'D' date ('?' when they cannot be computed).
+  char KeyType(const Tag& tag) const;
 
  private:
   struct Impl;
