@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "printer/ecf_library.h"
+#include "util/eFuncoes.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -64,10 +65,6 @@ void PedeEncerramento() {
   }
   if (QCoreApplication* app = QCoreApplication::instance())
     QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
-}
-
-void ExibeMensagem(const QString& l1, const QString& l2, const QString& l3) {
-  platform::dialogs().threeLines(l1, l2, l3);
 }
 
 void Aviso(const char* texto) { MostraAviso(QString(), QString::fromUtf8(texto), QString(), QString()); }

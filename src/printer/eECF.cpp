@@ -8,6 +8,7 @@
 #include "printer/eBematech3.h"
 #include "printer/ecf_library.h"
 #include "printer/ecf_text.h"
+#include "util/eFuncoes.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -66,14 +67,16 @@ bool TeECF::ComparaRelogio(const QString& data, const QString& hora) {
   const QDateTime agora = platform::now();
   const QDate dataImpressora = DataCurta(data);
   if (dataImpressora != agora.date()) {
-    platform::dialogs().threeLines(
+    ExibeMensagem(
         QStringLiteral("A data do computador e:") + platform::regional::shortDate(agora.date()),
         QStringLiteral("A Data da Impressora e:") + data, QString());
     resposta = false;
   }
-  const int diferenca = SegundosDoDia(Hora(hora)) - SegundosDoDia(agora.time());
+  const platform::TDateTime horaImpressora =
+      platform::toDateTime(QDateTime(QDate(1899, 12, 30), Hora(hora)));
+  const int diferenca = SegundosDoDia(horaImpressora) - SegundosDoDia(platform::toDateTime(agora));
   if (diferenca > 900 || diferenca < -900) {
-    platform::dialogs().threeLines(
+    ExibeMensagem(
         QStringLiteral("A Hora do computador e:") + platform::regional::longTime(agora.time()),
         QStringLiteral("A Hora da Impressora e:") + hora,
         QStringLiteral("Emissão de Cupom sera desabilitada."));
@@ -137,7 +140,7 @@ QString TeECF::ContadorGeralNaoFiscal() {
 QString TeECF::NumeroReducoes() {
   AnsiBuffer b(6);
   UltimoRetorno = ecfLibrary().Bematech_FI_NumeroReducoes(b.data());
-  return printer::text::TiraEspacos(b.text());
+  return TiraEspacos(b.text());
 }
 
 QString TeECF::RetornaGrandeTotal() {
@@ -145,7 +148,7 @@ QString TeECF::RetornaGrandeTotal() {
   AnsiBuffer b(18);
   ecfLibrary().Bematech_FI_GrandeTotal(b.data());
   const QString texto = b.text();
-  return printer::text::TiraEspacos(texto).isEmpty() ? QStringLiteral("0") : texto;
+  return TiraEspacos(texto).isEmpty() ? QStringLiteral("0") : texto;
 }
 
 double TeECF::SubTotal() {
@@ -156,18 +159,18 @@ double TeECF::SubTotal() {
   AnalisaRetorno();
   const QString t = b.text();
   const int l = int(t.size());
-  return printer::text::ValorMoeda(t.left(l - 2) + u',' + t.right(2));
+  return LeNumero(t.left(l - 2) + u',' + t.right(2));
 }
 
 QString TeECF::AtualizaNumeroSerie() {
   if (impressoraMFD_) {
     AnsiBuffer b(20);
     UltimoRetorno = ecfLibrary().Bematech_FI_NumeroSerieMFD(b.data());
-    eprom_ = printer::text::TiraEspacos(b.text());
+    eprom_ = TiraEspacos(b.text());
   } else {
     AnsiBuffer b(15);
     UltimoRetorno = ecfLibrary().Bematech_FI_NumeroSerie(b.data());
-    eprom_ = printer::text::TiraEspacos(b.text());
+    eprom_ = TiraEspacos(b.text());
   }
   return eprom_;
 }

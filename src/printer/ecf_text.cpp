@@ -48,23 +48,4 @@ QTime Hora(const QString& text) {
   return t;
 }
 
-double ValorMoeda(const QString& text) {
-  static const QRegularExpression re(QStringLiteral("^\\s*(-?)(\\d+)(?:,(\\d{0,4}))?\\s*$"));
-  const QRegularExpressionMatch m = re.match(text);
-  if (!m.hasMatch())
-    throw platform::ConvertError(QStringLiteral("'%1' não é um valor válido").arg(text));
-  const QString frac = m.captured(3).leftJustified(4, u'0');
-  const double v = m.captured(2).toDouble() + frac.toDouble() / 10000.0;
-  return m.captured(1).isEmpty() ? v : -v;
-}
-
-QString TiraEspacos(const QString& text) {
-  qsizetype b = 0, e = text.size();
-  while (b < e && text[b].unicode() <= 32) ++b;
-  while (e > b && text[e - 1].unicode() <= 32) --e;
-  return text.mid(b, e - b);
-}
-
-int SegundosDoDia(const QTime& time) { return time.hour() * 3600 + time.minute() * 60 + time.second(); }
-
 }  // namespace printer::text

@@ -45,11 +45,6 @@ QString HoraImpressora(const QString& hhmmss);
 QDate DataCurta(const QString& text);
 // hh:mm:ss; throws platform::ConvertError when it is no time.
 QTime Hora(const QString& text);
-// An amount with the decimal comma; throws platform::ConvertError.
-double ValorMoeda(const QString& text);
-
-QString TiraEspacos(const QString& text);
-int SegundosDoDia(const QTime& time);
 
 }  // namespace printer::text
 
