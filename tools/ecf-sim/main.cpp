@@ -152,9 +152,9 @@ int report(const QStringList& lines) {
   bool ok = true;
   for (const QString& l : lines) ok = ecf.RelatorioGerencial(l) && ok;
   ok = ecf.Fecha_RelatorioGerencial() && ok;
-  platform::installDialogs(nullptr);
   out << "relatório gerencial " << (ok ? "impresso" : "com falhas") << ": COO " << ecf.Numero_Cupom()
       << Qt::endl;
+  platform::installDialogs(nullptr);
   return ok ? 0 : 1;
 }
 
