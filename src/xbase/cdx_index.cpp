@@ -405,7 +405,9 @@ void CdxFileImpl::Load() {
     while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
     list.emplace_back(name, walk.recno());
   }
-  for (const auto& [name, offset] : list) {
+  for (const auto& listed : list) {
+    const std::string& name = listed.first;
+    const uint32_t offset = listed.second;
     TagInfo info;
     info.name = name;
     if (offset % kPageSize != 0 || offset < kHeaderSize || uint64_t(offset) + kHeaderSize > file_size_)
@@ -467,11 +469,17 @@ char CdxFileImpl::GuessType(int meta) {
     if (!cdx::DecodeNode(cdx::Page(bytes, kPageSize), key_length, 0x00, &low, &fault) ||
         !cdx::DecodeNode(cdx::Page(bytes, kPageSize), key_length, 0xFF, &high, &fault))
       Damaged(meta, page, fault);
-    for (size_t i = 0; i < low.entries.size(); ++i)
+    bool all_number_heads = !low.entries.empty();
+    for (size_t i = 0; i < low.entries.size(); ++i) {
       for (size_t b = 0; b < size_t(key_length); ++b)
         if (low.entries[i].key[b] == high.entries[i].key[b] && static_cast<unsigned char>(low.entries[i].key[b]) < 0x20)
           return 'N';
-    if (low.leaf || low.entries.empty()) return 'C';
+      // Doubles of everyday magnitude (dates, prices, counts) start with
+      // these bytes; a text key practically never does, all of them at once.
+      unsigned char head = static_cast<unsigned char>(low.entries[i].key[0]);
+      all_number_heads &= (head >= 0x3C && head <= 0x40) || head == 0x80 || head == 0x81 || (head >= 0xBF && head <= 0xC3);
+    }
+    if (low.leaf || low.entries.empty()) return all_number_heads ? 'N' : 'C';
     page = low.entries[0].child;
   }
   return 'C';
@@ -946,7 +954,7 @@ void CdxFileImpl::Rebuild(int tag, std::vector<std::pair<std::string, uint32_t>>
       size_t start = 0;
       while (start < sorted.size()) {
         // Grow the leaf while it fits; sizes only grow with more entries.
-        size_t lo = start + 1, hi = sorted.size();
+        size_t lo = start + 1, hi = std::min(sorted.size(), start + size_t(cdx::kLeafSpace / 3));
         while (lo < hi) {
           size_t mid = (lo + hi + 1) / 2;
           if (cdx::LeafBytes(sorted, start, mid, m.key_length, m.fill) <= cdx::kLeafSpace) lo = mid;
