@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -15,6 +16,7 @@
 #include "controls/Enter.h"
 #include "controls/eDateEdit.h"
 #include "controls/string_grid.h"
+#include "platform/dialogs.h"
 
 namespace {
 
@@ -129,6 +131,28 @@ TEST(Navigator, UpGoesToThePreviousField) {
   EXPECT_TRUE(f.first->hasFocus());
 }
 
+TEST(Navigator, UpCrossesContainers) {
+  QWidget window;
+  auto* outer = new QVBoxLayout(&window);
+  auto* top = new QGroupBox("Dados", &window);
+  auto* bottom = new QGroupBox("Receita", &window);
+  auto* a = new QLineEdit(top);
+  auto* b = new QLineEdit(bottom);
+  (new QVBoxLayout(top))->addWidget(a);
+  (new QVBoxLayout(bottom))->addWidget(b);
+  outer->addWidget(top);
+  outer->addWidget(bottom);
+  TKTEnter navigator(&window);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  b->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(b, Qt::Key_Up);
+  EXPECT_TRUE(a->hasFocus());
+  QTest::keyClick(a, Qt::Key_Down);
+  EXPECT_TRUE(b->hasFocus());
+}
+
 TEST(Navigator, BackspaceDeletesAsUsual) {
   Form f;
   QTest::keyClicks(f.first, "abc");
@@ -219,6 +243,25 @@ TEST(Navigator, EnterLeavesTheDateEditThroughItsCompletion) {
   f.press(Qt::Key_Return);
   EXPECT_TRUE(f.grid->hasFocus());
   EXPECT_EQ(f.date->DateText(), "30/04/2011");
+}
+
+TEST(Navigator, EnterOnARefusedDateKeepsTheFocusThere) {
+  platform::ScopedDialogs dialogs;
+  Form f;
+  f.date->setAssumeDefault(false);
+  f.date->setFocus(Qt::TabFocusReason);
+  QTest::keyClicks(f.date, "31042011");
+  f.press(Qt::Key_Return);
+  EXPECT_TRUE(f.date->hasFocus());
+  EXPECT_EQ(dialogs.recorder.beeps(), 1);
+  EXPECT_EQ(f.date->selectedText(), "31/04/2011");
+  EXPECT_EQ(background(f.date), kYellow);
+}
+
+TEST(Navigator, AltKeysAreNotConverted) {
+  Form f;
+  f.press(Qt::Key_Return, Qt::AltModifier);
+  EXPECT_TRUE(f.first->hasFocus());
 }
 
 TEST(Navigator, TypeNamesOfQtWidgets) {

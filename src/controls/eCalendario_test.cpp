@@ -90,6 +90,20 @@ TEST(Calendar, DoubleClickOnADayConfirmsIt) {
   EXPECT_EQ(c.Date(), QDate(2011, 8, 15));
 }
 
+TEST(Calendar, EnterOnTheGridConfirms) {
+  TfrmCalendario c;
+  c.setDate(QDate(2011, 8, 9));
+  c.show();
+  QApplication::setActiveWindow(&c);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&c));
+  auto* grid = c.Calendar1->findChild<QTableView*>();
+  grid->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(grid, Qt::Key_Right);
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_EQ(c.result(), QDialog::Accepted);
+  EXPECT_EQ(c.Date(), QDate(2011, 8, 10));
+}
+
 TEST(Calendar, ConfirmaAcceptsAndFecharRejects) {
   TfrmCalendario c;
   c.show();

@@ -260,6 +260,17 @@ TEST(DateEdit, ValueAndTextWritesRefreshTheDisplay) {
   EXPECT_EQ(f.date->selectedText(), "15/06/2011");
 }
 
+TEST(DateEdit, AClickIntoTheFieldSelectsTheWholeDate) {
+  DateForm f;
+  f.date->setDateValue(toDateTime(QDate(2011, 8, 9)));
+  QTest::mouseClick(f.date, Qt::LeftButton, Qt::NoModifier, QPoint(12, f.date->height() / 2));
+  ASSERT_TRUE(f.date->hasFocus());
+  EXPECT_EQ(f.date->selectedText(), "09/08/2011");
+  // A click inside the field that has the focus just places the caret.
+  QTest::mouseClick(f.date, Qt::LeftButton, Qt::NoModifier, QPoint(12, f.date->height() / 2));
+  EXPECT_EQ(f.date->selectedText(), "");
+}
+
 TEST(DateEdit, BaseCharRefusesNul) {
   DateForm f;
   f.date->setBaseChar(QChar());
@@ -322,6 +333,22 @@ TEST(DateEdit, CalendarStartsAtTheFieldsDateAndFecharChangesNothing) {
   QTest::mouseClick(f.date->button(), Qt::LeftButton);
   EXPECT_EQ(started, QDate(2010, 3, 15));
   EXPECT_EQ(f.date->DateValue(), toDateTime(QDate(2010, 3, 15)));
+}
+
+TEST(DateEdit, CalendarOnAHalfTypedDateStartsAtToday) {
+  platform::FakeClock clock(at(2011, 6, 20));
+  platform::ScopedClock useClock(&clock);
+  DateForm f;
+  QTest::keyClick(f.before, Qt::Key_Tab);
+  QTest::keyClicks(f.date, "3104");
+  QDate started;
+  whenCalendarOpens([&](TfrmCalendario& c) {
+    started = c.Date();
+    c.btnFechar->click();
+  });
+  QTest::mouseClick(f.date->button(), Qt::LeftButton);
+  EXPECT_EQ(started, QDate(2011, 6, 20));
+  EXPECT_EQ(f.date->text(), "31/04/");  // untouched by closing without a date
 }
 
 }  // namespace
