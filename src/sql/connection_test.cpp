@@ -209,6 +209,15 @@ TEST_F(SqlTest, IndexSeekFindsExactlyWhatAScanFinds) {
     EXPECT_EQ(seek, scan);
   }
   EXPECT_EQ(Rows(db, "SELECT rowid FROM ECFMOVIM WHERE CUPOM='000010' ORDER BY rowid").size(), 2u);
+  // Two parts of one key, DTOS(DATA)+CUPOM, fixed together.
+  for (const char* where : {"DATA='30/11/2026' AND CUPOM='000010'", "DATA='29/11/2026' AND CUPOM='000010'",
+                            "DATA='30/11/2026' AND CUPOM='000011'", "CUPOM='000012' AND IMPRESSORA='002'"}) {
+    SCOPED_TRACE(where);
+    EXPECT_EQ(Rows(db, std::string("SELECT rowid FROM ECFMOVIM WHERE ") + where),
+              Rows(db, "SELECT rowid FROM ECFMOVIM WHERE +" + std::string(where).replace(std::string(where).find(" AND ") + 5, 0, "+")));
+  }
+  EXPECT_EQ(Rows(db, "SELECT rowid FROM ECFMOVIM WHERE DATA='30/11/2026' AND CUPOM='000010'"),
+            (std::vector<std::vector<std::string>>{{"1"}}));
   // A number against a text column is compared as text, by seek as by SQLite.
   EXPECT_EQ(Rows(db, "SELECT rowid FROM ITEM WHERE CODITEM=42"), (std::vector<std::vector<std::string>>{{"2"}}));
 }
@@ -221,7 +230,7 @@ TEST_F(SqlTest, EqualityOnAnIndexedColumnIsASeek) {
     for (const auto& row : Rows(db, "EXPLAIN QUERY PLAN " + text)) all += row.back() + "\n";
     return all;
   };
-  // idxNum 0 is a full scan; a seek names the column (1-based).
+  // Index 0 is a full scan; a seek names its tag (1-based).
   EXPECT_NE(plan("SELECT * FROM ITEM WHERE CODITEM='42'").find("VIRTUAL TABLE INDEX 1:"), std::string::npos);
   EXPECT_NE(plan("SELECT * FROM ITEM WHERE QTDE_COMP=10").find("VIRTUAL TABLE INDEX 0:"), std::string::npos);
   EXPECT_NE(plan("SELECT * FROM ECFMOVIM WHERE CUPOM='000010'").find("VIRTUAL TABLE INDEX 1:"), std::string::npos);
@@ -250,6 +259,23 @@ TEST_F(SqlTest, AppendsByOthersShowInTheNextStatement) {
     table->Post();
   }
   EXPECT_EQ(One(db, "SELECT COUNT(*) FROM SIGRUPO"), "3");
+
+  // A record changed by another program is read afresh by the next statement,
+  // found by seek and by scan.
+  const std::string seek = "SELECT DESCRICAO FROM ITEM WHERE CODITEM='42'";
+  const std::string scan = "SELECT DESCRICAO FROM ITEM WHERE +CODITEM='42'";
+  EXPECT_EQ(One(db, seek), "  COM BRANCOS");
+  {
+    xbase::OpenOptions options;
+    options.index_files = {"CODITEM", "SIDESCIT"};
+    auto table = xbase::Table::Open((dir_ / "ITEM.DBF").string(), options);
+    ASSERT_TRUE(table->Locate("CODITEM", "42"));
+    table->Edit();
+    table->SetString("DESCRICAO", "NOVA");
+    table->Post();
+  }
+  EXPECT_EQ(One(db, seek), "NOVA");
+  EXPECT_EQ(One(db, scan), "NOVA");
 }
 
 TEST_F(SqlTest, UnknownTableIsAClearError) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "sql/ansi_text.h"
@@ -21,20 +22,31 @@
 namespace sql {
 namespace {
 
-// How a tag answers an equality on one field.
-enum class SeekKind { kNone, kChar, kNumber, kDate, kDtos };
+// How one part of a tag's key is built from an equality on a field.
+enum class SeekKind { kChar, kNumber, kDate, kDtos };
+
+struct KeyPart {
+  int column;
+  SeekKind kind;
+};
+
+// A tag usable for equality seeks: its key is a run of parts (character
+// fields and DTOS(date field) joined by "+"), or one numeric or date field.
+struct SeekTag {
+  const xbase::Table::Tag* tag;
+  std::vector<KeyPart> parts;
+};
 
 struct Column {
   int field = 0;  // index into the table's fields
   xbase::FieldInfo info;
-  SeekKind seek = SeekKind::kNone;
-  const xbase::Table::Tag* tag = nullptr;  // the tag that answers equality
-  bool tag_is_field_alone = false;
 };
 
 struct VTab : sqlite3_vtab {
   std::unique_ptr<xbase::Table> table;
   std::vector<Column> columns;
+  std::vector<SeekTag> seek_tags;
+  double record_count = 0;  // as last read; planning estimates only, never a row limit
 };
 
 struct Cursor : sqlite3_vtab_cursor {
@@ -44,6 +56,13 @@ struct Cursor : sqlite3_vtab_cursor {
   uint32_t scan_end = 0;
   size_t next = 0;       // next position in recnos, or next recno - 1 when scanning
   uint32_t current = 0;  // recno of the current row; 0 at the end
+  // A cursor lives for one run of one statement. Within it, a join asks for
+  // the same key again and again (the header of every item of a coupon), so
+  // seeks and the last record read are remembered for that run only: the
+  // statement sees one state of each record, and the next statement reads
+  // the files afresh.
+  std::unordered_map<std::string, std::vector<uint32_t>> seeks;
+  uint32_t loaded = 0;  // record this cursor last read into the table's buffer
 };
 
 VTab* TabOf(sqlite3_vtab_cursor* c) { return static_cast<VTab*>(c->pVtab); }
@@ -89,45 +108,37 @@ const char* DeclaredType(const xbase::FieldInfo& f) {
   }
 }
 
-// Which equality seeks the tag offers, from its key expression.
-void NoteTag(const xbase::Table::Tag& tag, std::vector<Column>* columns, const xbase::Table& table) {
+// The parts of the tag's key, or nothing when equality cannot use it.
+std::vector<KeyPart> KeyParts(const xbase::Table::Tag& tag, const xbase::Table& table) {
   const xbase::TagInfo& info = tag.info();
-  if (!info.for_expression.empty() || info.unique || !info.machine_collation) return;
+  if (!info.for_expression.empty() || info.unique || !info.machine_collation) return {};
   const std::string key = Upper(info.key_expression);
-  std::string field;
-  size_t end = 0;
-  bool dtos = false;
-  if (key.rfind("DTOS(", 0) == 0) {
-    const size_t close = key.find(')');
-    if (close == std::string::npos) return;
-    field = key.substr(5, close - 5);
-    end = close + 1;
-    dtos = true;
-  } else {
-    while (end < key.size() && (std::isalnum(static_cast<unsigned char>(key[end])) || key[end] == '_')) ++end;
-    field = key.substr(0, end);
+  std::vector<KeyPart> parts;
+  size_t start = 0;
+  while (start < key.size()) {
+    size_t end = key.find('+', start);
+    if (end == std::string::npos) end = key.size();
+    std::string part = key.substr(start, end - start);
+    const bool dtos = part.rfind("DTOS(", 0) == 0 && part.back() == ')';
+    if (dtos) part = part.substr(5, part.size() - 6);
+    const int index = table.FieldIndex(part);
+    if (index < 0) break;  // an expression: the parts so far still make a prefix
+    const char type = table.fields()[index].type;
+    const bool alone = start == 0 && end == key.size();
+    if (dtos && type == 'D') {
+      parts.push_back({index, SeekKind::kDtos});
+    } else if (!dtos && type == 'C') {
+      parts.push_back({index, SeekKind::kChar});
+    } else if (!dtos && alone && (type == 'N' || type == 'F')) {
+      parts.push_back({index, SeekKind::kNumber});
+    } else if (!dtos && alone && type == 'D') {
+      parts.push_back({index, SeekKind::kDate});
+    } else {
+      break;
+    }
+    start = end + 1;
   }
-  const bool alone = end == key.size();
-  if (!alone && key[end] != '+') return;
-  const int index = table.FieldIndex(field);
-  if (index < 0) return;
-  Column& col = (*columns)[index];
-  SeekKind kind = SeekKind::kNone;
-  if (dtos) {
-    if (col.info.type == 'D') kind = SeekKind::kDtos;
-  } else if (col.info.type == 'C') {
-    kind = SeekKind::kChar;
-  } else if (alone && (col.info.type == 'N' || col.info.type == 'F')) {
-    kind = SeekKind::kNumber;
-  } else if (alone && col.info.type == 'D') {
-    kind = SeekKind::kDate;
-  }
-  if (kind == SeekKind::kNone) return;
-  // The shortest key wins: fewer bytes to compare, and a lone field is exact.
-  if (col.tag != nullptr && (col.tag_is_field_alone || !alone)) return;
-  col.seek = kind;
-  col.tag = &tag;
-  col.tag_is_field_alone = alone;
+  return parts;
 }
 
 int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
@@ -161,7 +172,11 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     decl += "\"" + name + "\" " + DeclaredType(fields[i]);
   }
   decl += ")";
-  for (const auto& tag : vtab->table->tags()) NoteTag(tag, &vtab->columns, *vtab->table);
+  vtab->record_count = vtab->table->RecordCount();
+  for (const auto& tag : vtab->table->tags()) {
+    auto parts = KeyParts(tag, *vtab->table);
+    if (!parts.empty()) vtab->seek_tags.push_back({&tag, std::move(parts)});
+  }
   const int rc = sqlite3_declare_vtab(db, decl.c_str());
   if (rc != SQLITE_OK) {
     *err = sqlite3_mprintf("xbase: %s", sqlite3_errmsg(db));
@@ -176,31 +191,48 @@ int Disconnect(sqlite3_vtab* vtab) {
   return SQLITE_OK;
 }
 
+// Chooses the tag whose key has the longest run of leading parts fixed by
+// usable equalities; idxNum is that tag's position in seek_tags, plus one.
 int BestIndex(sqlite3_vtab* base, sqlite3_index_info* info) {
   auto* vtab = static_cast<VTab*>(base);
-  double rows = 1000;
-  try {
-    rows = std::max<double>(1, vtab->table->RecordCount());
-  } catch (const std::exception&) {
+  // Re-reading the header for every plan tried costs system calls per
+  // statement; an estimate from the last scan or open is good enough.
+  const double rows = std::max(1.0, vtab->record_count);
+  int best = -1;
+  std::vector<int> best_constraints;
+  for (size_t t = 0; t < vtab->seek_tags.size(); ++t) {
+    const SeekTag& st = vtab->seek_tags[t];
+    std::vector<int> constraints;
+    for (const KeyPart& part : st.parts) {
+      int found = -1;
+      for (int i = 0; i < info->nConstraint && found < 0; ++i) {
+        const auto& c = info->aConstraint[i];
+        if (c.usable && c.op == SQLITE_INDEX_CONSTRAINT_EQ && c.iColumn == part.column) found = i;
+      }
+      if (found < 0) break;
+      constraints.push_back(found);
+    }
+    if (constraints.empty()) continue;
+    const SeekTag* current = best < 0 ? nullptr : &vtab->seek_tags[best];
+    const bool better = current == nullptr || constraints.size() > best_constraints.size() ||
+                        (constraints.size() == best_constraints.size() && st.parts.size() < current->parts.size());
+    if (better) {
+      best = static_cast<int>(t);
+      best_constraints = constraints;
+    }
   }
-  int chosen = -1;
-  for (int i = 0; i < info->nConstraint; ++i) {
-    const auto& c = info->aConstraint[i];
-    if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ || c.iColumn < 0) continue;
-    const Column& col = vtab->columns[c.iColumn];
-    if (col.seek == SeekKind::kNone) continue;
-    if (chosen < 0 || (col.tag_is_field_alone && !vtab->columns[info->aConstraint[chosen].iColumn].tag_is_field_alone))
-      chosen = i;
-  }
-  if (chosen >= 0) {
-    const Column& col = vtab->columns[info->aConstraint[chosen].iColumn];
-    info->aConstraintUsage[chosen].argvIndex = 1;
-    info->aConstraintUsage[chosen].omit = 0;  // SQLite checks the exact equality
-    info->idxNum = info->aConstraint[chosen].iColumn + 1;
-    const double expected = col.tag->info().candidate ? 1 : 4;
+  if (best >= 0) {
+    const SeekTag& st = vtab->seek_tags[best];
+    for (size_t k = 0; k < best_constraints.size(); ++k) {
+      info->aConstraintUsage[best_constraints[k]].argvIndex = static_cast<int>(k) + 1;
+      info->aConstraintUsage[best_constraints[k]].omit = 0;  // SQLite checks the exact equality
+    }
+    info->idxNum = best + 1;
+    const bool whole_key = best_constraints.size() == st.parts.size();
+    const double expected = whole_key ? 1 : 4;
     info->estimatedRows = static_cast<sqlite3_int64>(expected);
     info->estimatedCost = 4 * std::log2(rows + 1) + 2 * expected;
-    if (col.tag->info().candidate) info->idxFlags |= SQLITE_INDEX_SCAN_UNIQUE;
+    if (whole_key && st.tag->info().candidate) info->idxFlags |= SQLITE_INDEX_SCAN_UNIQUE;
   } else {
     info->idxNum = 0;
     info->estimatedRows = static_cast<sqlite3_int64>(rows);
@@ -231,7 +263,8 @@ void Advance(Cursor* cur, xbase::Table& table) {
       if (cur->next >= cur->recnos.size()) return;
       recno = cur->recnos[cur->next++];
     }
-    table.Go(recno);
+    if (recno != cur->loaded || table.RecNo() != recno) table.Go(recno);
+    cur->loaded = recno;
     if (table.Eof() || table.Deleted()) continue;
     cur->current = recno;
     return;
@@ -252,23 +285,23 @@ bool ParseBritishDate(std::string_view text, xbase::JulianDay* day) {
   return yy == y && mm == m && dd == d;
 }
 
-// The key prefix that finds every record whose field may equal `value`;
-// false when no record can.
-bool SeekPrefix(const Column& col, sqlite3_value* value, std::string* prefix) {
+// Appends to `prefix` the key bytes that every record whose field may equal
+// `value` has in this part; false when no record can.
+bool AppendKeyPart(const Column& col, SeekKind kind, sqlite3_value* value, std::string* prefix) {
   if (sqlite3_value_type(value) == SQLITE_NULL) return false;
-  switch (col.seek) {
+  switch (kind) {
     case SeekKind::kChar: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
       auto ansi = Utf8ToAnsi(text == nullptr ? "" : text);
       if (!ansi || static_cast<int>(ansi->size()) > col.info.length) return false;
-      *prefix = *ansi;
-      prefix->resize(col.info.length, ' ');
+      ansi->resize(col.info.length, ' ');
+      *prefix += *ansi;
       return true;
     }
     case SeekKind::kNumber: {
       const int type = sqlite3_value_numeric_type(value);
       if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return false;
-      *prefix = xbase::EncodeNumericKey(sqlite3_value_double(value));
+      *prefix += xbase::EncodeNumericKey(sqlite3_value_double(value));
       return true;
     }
     case SeekKind::kDate:
@@ -276,15 +309,12 @@ bool SeekPrefix(const Column& col, sqlite3_value* value, std::string* prefix) {
       const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
       xbase::JulianDay day = 0;
       if (text == nullptr || !ParseBritishDate(text, &day)) return false;
-      if (col.seek == SeekKind::kDate) {
-        *prefix = xbase::EncodeDateKey(day);
-      } else {
-        *prefix = std::string(text + 6, 4) + std::string(text + 3, 2) + std::string(text, 2);
-      }
+      if (kind == SeekKind::kDate)
+        *prefix += xbase::EncodeDateKey(day);
+      else
+        *prefix += std::string(text + 6, 4) + std::string(text + 3, 2) + std::string(text, 2);
       return true;
     }
-    case SeekKind::kNone:
-      break;
   }
   return false;
 }
@@ -296,13 +326,23 @@ int Filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqlite
   cur->next = 0;
   cur->scanning = false;
   try {
-    if (idx_num > 0 && argc == 1) {
-      const Column& col = vtab->columns[idx_num - 1];
+    if (idx_num > 0 && idx_num <= static_cast<int>(vtab->seek_tags.size())) {
+      const SeekTag& st = vtab->seek_tags[idx_num - 1];
       std::string prefix;
-      if (SeekPrefix(col, argv[0], &prefix)) cur->recnos = vtab->table->SeekPrefix(*col.tag, prefix);
+      bool possible = argc > 0;
+      for (int k = 0; k < argc && possible && k < static_cast<int>(st.parts.size()); ++k)
+        possible = AppendKeyPart(vtab->columns[st.parts[k].column], st.parts[k].kind, argv[k], &prefix);
+      if (possible) {
+        prefix.insert(0, 1, static_cast<char>(idx_num));  // one cache for all tags of the table
+        auto it = cur->seeks.find(prefix);
+        if (it == cur->seeks.end())
+          it = cur->seeks.emplace(prefix, vtab->table->SeekPrefix(*st.tag, std::string_view(prefix).substr(1))).first;
+        cur->recnos = it->second;
+      }
     } else {
       cur->scanning = true;
       cur->scan_end = vtab->table->RecordCount();
+      vtab->record_count = cur->scan_end;
     }
     Advance(cur, *vtab->table);
   } catch (const std::exception& e) {
