@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -323,6 +324,27 @@ TEST(Navigator, ChainsAndRestoresTheApplicationHandlers) {
     EXPECT_EQ(ownMessages, ownBefore);
   }
   ApplicationHandlers() = {};
+}
+
+TEST(Navigator, TooltipRequestsChangeTheApplicationHint) {
+  TKTEnter navigator;
+  int hints = 0;
+  navigator.OnHint = [&] { ++hints; };
+  QLineEdit a;
+  QLineEdit b;
+  a.setToolTip("CPF do paciente");
+  b.setToolTip("CRM do médico");
+  const struct {
+    QWidget* widget;
+    const char* hint;
+    int calls;
+  } steps[] = {{&a, "CPF do paciente", 1}, {&a, "CPF do paciente", 1}, {&b, "CRM do médico", 2}};
+  for (const auto& s : steps) {
+    QHelpEvent tip(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(s.widget, &tip);
+    EXPECT_EQ(ApplicationHint(), QString::fromUtf8(s.hint));
+    EXPECT_EQ(hints, s.calls);
+  }
 }
 
 TEST(Navigator, IdleAndHintRunTheEarlierHandlerThenTheirOwn) {

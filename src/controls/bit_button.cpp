@@ -1,6 +1,7 @@
 #include "controls/bit_button.h"
 
 #include <QDialog>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QPainter>
 #include <QShortcut>
@@ -60,6 +61,16 @@ void TBitBtn::setSize(int width, int height) {
 
 QSize TBitBtn::sizeHint() const { return designSize_; }
 QSize TBitBtn::minimumSizeHint() const { return designSize_; }
+
+void TBitBtn::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    click();
+    event->accept();
+    return;
+  }
+  QPushButton::keyPressEvent(event);
+}
 
 void TBitBtn::clickedWithResult() {
   if (modalResult_ == mrNone) return;

@@ -68,6 +68,8 @@ class TBitBtn : public QPushButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Enter presses the focused button in any window, not only in a QDialog.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QPixmap stateImage() const;

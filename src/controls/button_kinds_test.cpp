@@ -258,6 +258,16 @@ TEST(ButtonKeys, AcceleratorWithAltPressesTheButton) {
   EXPECT_TRUE(w.confirma->isDown());
 }
 
+TEST(ButtonKeys, EnterPressesTheFocusedButtonOnly) {
+  ButtonWindow w;
+  QSignalSpy sair(w.sair, &QPushButton::clicked);
+  QSignalSpy confirma(w.confirma, &QPushButton::clicked);
+  w.confirma->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(w.confirma, Qt::Key_Return);
+  EXPECT_EQ(confirma.count(), 1);
+  EXPECT_EQ(sair.count(), 0);
+}
+
 TEST(ButtonModalResult, ClosesTheDialogUntilAPresetResetsIt) {
   ButtonWindow w;
   w.sair->setModalResult(mrOk);
