@@ -57,6 +57,7 @@ const Damage kDamages[] = {
     {"interior child is the root (cycle)", kTcRoot + 12 + 10 + 4, Be32(kTcRoot)},
     {"interior child beyond the end", kTcRoot + 12 + 10 + 4, Be32(0x10000000)},
     {"interior count too large", kTcRoot + 2, Le16(1000)},
+    {"interior root without keys", kTcRoot + 2, Le16(0)},
     {"page attribute garbage", kTcRoot, Le16(0x7777)},
     {"leaf links to itself (cycle)", kTcLeaf + 8, Le32(kTcLeaf)},
     {"leaf links to an interior page", kTcLeaf + 8, Le32(kTcRoot)},

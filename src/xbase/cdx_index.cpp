@@ -1012,7 +1012,7 @@ std::string CdxFileImpl::CheckNode(int meta, uint32_t page, int depth, int* leaf
   if (!seen->insert(page).second) return std::string(where) + "página usada duas vezes";
   Node node = LoadNode(meta, page);
   if (node.root != (depth == 0)) return std::string(where) + "marca de raiz incorreta";
-  if (node.entries.empty() && depth > 0) return std::string(where) + "página vazia";
+  if (node.entries.empty() && (depth > 0 || !node.leaf)) return std::string(where) + "página vazia";
   if (node.leaf) {
     if (*leaf_depth < 0) *leaf_depth = depth;
     if (*leaf_depth != depth) return std::string(where) + "folhas em profundidades diferentes";
