@@ -674,7 +674,7 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& o
   struct stat st;
   if (::fstat(t->fd, &st) != 0) t->Fail("falha ao ler o tamanho do arquivo");
   if (!S_ISREG(st.st_mode)) t->Fail("não é um arquivo comum");
-  const uint64_t size = static_cast<uint64_t>(st.st_size);
+  uint64_t size = static_cast<uint64_t>(st.st_size);
   std::string head(static_cast<size_t>(std::min<uint64_t>(size, 32)), '\0');
   if (!ReadFully(t->fd, head.data(), head.size(), 0)) t->Fail("falha ao ler o cabeçalho");
   if (head.size() >= 32) {
@@ -682,6 +682,10 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& o
     head.resize(static_cast<size_t>(std::min<uint64_t>(size, hl)));
     if (head.size() > 32 && !ReadFully(t->fd, head.data(), head.size(), 0)) t->Fail("falha ao ler o cabeçalho");
   }
+  // The size after the header: another program appends the record before
+  // the count, so a count read first is always covered by the size read next.
+  if (::fstat(t->fd, &st) != 0) t->Fail("falha ao ler o tamanho do arquivo");
+  size = std::max(size, static_cast<uint64_t>(st.st_size));
   t->header = ParseDbfHeader(head, size, t->name);
   int bit = 0;
   for (size_t i = 0; i < t->header.all_fields.size(); ++i) {
