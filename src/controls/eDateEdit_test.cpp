@@ -271,6 +271,21 @@ TEST(DateEdit, AClickIntoTheFieldSelectsTheWholeDate) {
   EXPECT_EQ(f.date->selectedText(), "");
 }
 
+TEST(DateEdit, AlignmentAndCenturyApplyToTheShownDate) {
+  DateForm f;
+  f.date->setDateValue(toDateTime(QDate(2011, 8, 9)));
+  f.date->setAlignment(TeDateEdit::TAlignment::taRightJustify);
+  EXPECT_TRUE(f.date->alignment() & Qt::AlignRight);
+  f.date->setCentury(false);
+  EXPECT_EQ(f.date->text(), "09/08/11");
+  EXPECT_EQ(f.date->DateText(), "09/08/11");
+  QTest::keyClick(f.before, Qt::Key_Tab);
+  EXPECT_EQ(f.date->displayText(), "09/08/11");
+  f.date->setAlignment(TeDateEdit::TAlignment::taCenter);
+  EXPECT_TRUE(f.date->alignment() & Qt::AlignHCenter);
+  EXPECT_EQ(f.date->selectedText(), "09/08/11");
+}
+
 TEST(DateEdit, BaseCharRefusesNul) {
   DateForm f;
   f.date->setBaseChar(QChar());
