@@ -14,6 +14,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 
