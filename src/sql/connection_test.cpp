@@ -195,6 +195,10 @@ TEST_F(SqlTest, IndexSeekFindsExactlyWhatAScanFinds) {
       {"ITEM", "CODITEM", "NULL"},
       {"ITEM", "DESCRICAO", "'" + kJoseUtf8 + "'"},
       {"ITEM", "DESCRICAO", "'\xE2\x98\x83'"},     // a character Windows-1252 lacks
+      {"ITEM", "DESCRICAO", "'dipirona 500mg' COLLATE NOCASE"},  // another collation: no seek
+      {"ITEM", "GRUPO", "'G1'"},                   // no tag: the cursor's hash
+      {"ITEM", "GRUPO", "'G1' COLLATE NOCASE"},
+      {"ITEM", "GRUPO", "'G'"},
       {"ECFMOVIM", "CUPOM", "'000010'"},           // start of the key CUPOM+IMPRESSORA
       {"ECFMOVIM", "CUPOM", "'000011'"},           // deleted
       {"ECFMOVIM", "DATA", "'30/11/2026'"},        // DTOS(DATA)+CUPOM
@@ -237,6 +241,15 @@ TEST_F(SqlTest, EqualityOnAnIndexedColumnIsASeek) {
   // A join is driven by the seek on the constant and seeks into the other table.
   const std::string join = plan("SELECT * FROM SIGRUPO INNER JOIN ITEM ON CODITEM=CODIGO_GRU WHERE CODIGO_GRU='G1'");
   EXPECT_NE(join.find("SCAN ITEM VIRTUAL TABLE INDEX 1:"), std::string::npos) << join;
+  // A join on a column no tag covers reads the inner table once, into a hash.
+  std::vector<Row> many;
+  for (int i = 0; i < 300; ++i) many.push_back({{std::to_string(i), i % 2 ? "G1" : "G2"}});
+  sqltest::MakeTable(dir_, "LOTE", {{"CODIGO", 'C', 6}, {"GRUPO", 'C', 4}}, many);
+  const std::string hash = plan("SELECT * FROM SIGRUPO INNER JOIN LOTE ON GRUPO=CODIGO_GRU");
+  EXPECT_NE(hash.find("VIRTUAL TABLE INDEX 1048"), std::string::npos) << hash;
+  EXPECT_EQ(Rows(db, "SELECT CODITEM, DESC_GRU FROM ITEM INNER JOIN SIGRUPO ON CODIGO_GRU=GRUPO ORDER BY 1"),
+            (std::vector<std::vector<std::string>>{{"42", "DIVERSOS"}, {"7891000000011", "ANALGESICOS"}}));
+  EXPECT_EQ(One(db, "SELECT COUNT(*) FROM SIGRUPO INNER JOIN LOTE ON GRUPO=CODIGO_GRU WHERE DESC_GRU='DIVERSOS'"), "150");
 }
 
 TEST_F(SqlTest, SelfJoinKeepsEachCursorOnItsOwnRecord) {

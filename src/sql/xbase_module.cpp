@@ -50,11 +50,11 @@ struct VTab : sqlite3_vtab {
 };
 
 struct Cursor : sqlite3_vtab_cursor {
-  // Records to visit: either the seek's list or 1..scan_end.
+  // Records to visit: the seek's list, or the whole table in natural order.
   std::vector<uint32_t> recnos;
   bool scanning = false;
-  uint32_t scan_end = 0;
-  size_t next = 0;       // next position in recnos, or next recno - 1 when scanning
+  bool started = false;  // the scan has read its first record
+  size_t next = 0;       // next position in recnos
   uint32_t current = 0;  // recno of the current row; 0 at the end
   // A cursor lives for one run of one statement. Within it, a join asks for
   // the same key again and again (the header of every item of a coupon), so
@@ -63,6 +63,9 @@ struct Cursor : sqlite3_vtab_cursor {
   // the files afresh.
   std::unordered_map<std::string, std::vector<uint32_t>> seeks;
   uint32_t loaded = 0;  // record this cursor last read into the table's buffer
+  // Hash lookups: trimmed stored bytes of one column -> record numbers.
+  int hash_column = -1;
+  std::unordered_map<std::string, std::vector<uint32_t>> hash;
 };
 
 VTab* TabOf(sqlite3_vtab_cursor* c) { return static_cast<VTab*>(c->pVtab); }
@@ -191,6 +194,27 @@ int Disconnect(sqlite3_vtab* vtab) {
   return SQLITE_OK;
 }
 
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view Trim(std::string_view s) {
+  s = TrimRight(s);
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  return s;
+}
+
+// Tables up to this many records may be looked up through a hash of one
+// character column built by the cursor, for joins on columns no tag covers.
+constexpr double kHashMaxRecords = 200000;
+constexpr int kHashPlan = 1 << 20;  // idxNum of a hash lookup: kHashPlan + column
+
+bool BinaryCollation(sqlite3_index_info* info, int constraint) {
+  const char* coll = sqlite3_vtab_collation(info, constraint);
+  return coll == nullptr || sqlite3_stricmp(coll, "BINARY") == 0;
+}
+
 // Chooses the tag whose key has the longest run of leading parts fixed by
 // usable equalities; idxNum is that tag's position in seek_tags, plus one.
 int BestIndex(sqlite3_vtab* base, sqlite3_index_info* info) {
@@ -207,7 +231,9 @@ int BestIndex(sqlite3_vtab* base, sqlite3_index_info* info) {
       int found = -1;
       for (int i = 0; i < info->nConstraint && found < 0; ++i) {
         const auto& c = info->aConstraint[i];
-        if (c.usable && c.op == SQLITE_INDEX_CONSTRAINT_EQ && c.iColumn == part.column) found = i;
+        if (c.usable && c.op == SQLITE_INDEX_CONSTRAINT_EQ && c.iColumn == part.column &&
+            (part.kind != SeekKind::kChar || BinaryCollation(info, i)))
+          found = i;
       }
       if (found < 0) break;
       constraints.push_back(found);
@@ -233,11 +259,25 @@ int BestIndex(sqlite3_vtab* base, sqlite3_index_info* info) {
     info->estimatedRows = static_cast<sqlite3_int64>(expected);
     info->estimatedCost = 4 * std::log2(rows + 1) + 2 * expected;
     if (whole_key && st.tag->info().candidate) info->idxFlags |= SQLITE_INDEX_SCAN_UNIQUE;
-  } else {
-    info->idxNum = 0;
-    info->estimatedRows = static_cast<sqlite3_int64>(rows);
-    info->estimatedCost = 2 * rows + 10;
+    return SQLITE_OK;
   }
+  // No tag: an equality on a character column of a table small enough is
+  // answered from a hash the cursor builds on its first lookup, so that a join
+  // reads the table once instead of once per outer row.
+  for (int i = 0; i < info->nConstraint && rows <= kHashMaxRecords; ++i) {
+    const auto& c = info->aConstraint[i];
+    if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ || c.iColumn < 0) continue;
+    if (vtab->columns[c.iColumn].info.type != 'C' || !BinaryCollation(info, i)) continue;
+    info->aConstraintUsage[i].argvIndex = 1;
+    info->aConstraintUsage[i].omit = 0;
+    info->idxNum = kHashPlan + c.iColumn;
+    info->estimatedRows = 4;
+    info->estimatedCost = 4 * std::log2(rows + 1) + 20;  // a tag seek, when there is one, costs less
+    return SQLITE_OK;
+  }
+  info->idxNum = 0;
+  info->estimatedRows = static_cast<sqlite3_int64>(rows);
+  info->estimatedCost = 2 * rows + 10;
   return SQLITE_OK;
 }
 
@@ -252,17 +292,27 @@ int Close(sqlite3_vtab_cursor* cur) {
 }
 
 // Moves to the next record not marked deleted; current = 0 at the end.
+// Scans walk with First/Next, which read the file ahead in blocks; the seek
+// lists go record by record. Cursors share the table's one position, so a
+// cursor first puts it back where it left it.
 void Advance(Cursor* cur, xbase::Table& table) {
-  cur->current = 0;
-  while (true) {
-    uint32_t recno;
-    if (cur->scanning) {
-      if (cur->next >= cur->scan_end) return;
-      recno = static_cast<uint32_t>(++cur->next);
+  if (cur->scanning) {
+    if (!cur->started) {
+      table.First();
+      cur->started = true;
+    } else if (cur->current == 0) {
+      return;
     } else {
-      if (cur->next >= cur->recnos.size()) return;
-      recno = cur->recnos[cur->next++];
+      if (table.RecNo() != cur->current) table.Go(cur->current);
+      table.Next();
     }
+    cur->current = table.Eof() ? 0 : table.RecNo();
+    cur->loaded = cur->current;
+    return;
+  }
+  cur->current = 0;
+  while (cur->next < cur->recnos.size()) {
+    const uint32_t recno = cur->recnos[cur->next++];
     if (recno != cur->loaded || table.RecNo() != recno) table.Go(recno);
     cur->loaded = recno;
     if (table.Eof() || table.Deleted()) continue;
@@ -339,10 +389,27 @@ int Filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqlite
           it = cur->seeks.emplace(prefix, vtab->table->SeekPrefix(*st.tag, std::string_view(prefix).substr(1))).first;
         cur->recnos = it->second;
       }
+    } else if (idx_num >= kHashPlan && argc == 1) {
+      const int column = idx_num - kHashPlan;
+      xbase::Table& table = *vtab->table;
+      if (cur->hash_column != column) {
+        cur->hash.clear();
+        const int field = vtab->columns[column].field;
+        for (table.First(); !table.Eof(); table.Next())
+          cur->hash[std::string(TrimRight(table.RawField(field)))].push_back(table.RecNo());
+        cur->hash_column = column;
+        cur->loaded = 0;
+      }
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+      if (text != nullptr) {
+        if (auto ansi = Utf8ToAnsi(text)) {
+          if (auto it = cur->hash.find(*ansi); it != cur->hash.end()) cur->recnos = it->second;
+        }
+      }
     } else {
       cur->scanning = true;
-      cur->scan_end = vtab->table->RecordCount();
-      vtab->record_count = cur->scan_end;
+      cur->started = false;
+      vtab->record_count = vtab->table->RecordCount();
     }
     Advance(cur, *vtab->table);
   } catch (const std::exception& e) {
@@ -367,17 +434,6 @@ int Next(sqlite3_vtab_cursor* base) {
 }
 
 int Eof(sqlite3_vtab_cursor* base) { return static_cast<Cursor*>(base)->current == 0; }
-
-std::string_view TrimRight(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
-}
-
-std::string_view Trim(std::string_view s) {
-  s = TrimRight(s);
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  return s;
-}
 
 void ResultAnsiText(sqlite3_context* ctx, std::string_view ansi) {
   const bool ascii = std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
