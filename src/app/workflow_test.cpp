@@ -1,0 +1,361 @@
+// Pre-authorization and confirmation over their state tables: the demo shop,
+// the simulated printer, and answers written by the test where the
+// authorizer would write them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/fpPrincpal.h"
+#include "app/testing/app_test_support.h"
+#include "app/typed_length_edit.h"
+#include "controls/string_grid.h"
+#include "exchange/aguarde_fp.h"
+#include "loja_demo.h"
+#include "platform/files.h"
+#include "shopdb/catalogue.h"
+#include "shopdb/table_handle.h"
+
+using apptest::Cabecalho;
+using apptest::ItemConf;
+using apptest::ItemPre;
+using apptest::Maquina;
+using platform::DialogKind;
+
+namespace {
+
+const QString kInvalido = QStringLiteral("Ocorreu um erro durante a Pré-Autorização. Arquivo de retorno inválido.");
+const QString kQuantidade = QStringLiteral(
+    "Quantidade autorizada menor que a quantidade de comprimidos contidas em uma caixa.\n"
+    "Verifique a quantidade de comprimidos cadastrada, Anticoncepcionais e Insulina devem ter quantidade igual a 1.");
+const QString kCodPre = QStringLiteral("123.456.789.012.345");
+const QString kCodAut = QStringLiteral("987.654.321.098.765");
+
+const QString z13(const char* v) { return QString::fromLatin1(v).rightJustified(15, u'0'); }
+
+// Three items of the demo sale, all pre-authorized: 60, 30 and 30 pills.
+QStringList RespostaPre(const QString& status = "00S") {
+  return {Cabecalho(status, "PRE-AUTORIZACAO EFETUADA", "MARIA APARECIDA DOS SANTOS", kCodPre),
+          ItemPre("06000", z13("2322"), z13("258"), "00SM MEDICAMENTO PRE-AUTORIZADO"),
+          ItemPre("03000", z13("765"), z13("85"), "00SM MEDICAMENTO PRE-AUTORIZADO"),
+          ItemPre("03000", z13("1332"), z13("148"), "00SM MEDICAMENTO PRE-AUTORIZADO")};
+}
+
+class Fluxo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cupom = m.CriaLojaDemo();
+    form = m.AbreJanela();
+    form->btnBuscarCuponsClick();
+    ASSERT_EQ(form->StringGrid1->RowCount(), 4);
+    form->edtCRM->setText("12345");
+    form->CBEstadoCRM->setCurrentText("SP - São Paulo");
+  }
+
+  void PreAutoriza(const QStringList& resposta) {
+    m.pausa.resposta = resposta;
+    apptest::RelogioDaEspera espera;
+    form->ebpreatClick();
+  }
+
+  void Confirma(const QStringList& resposta) {
+    m.pausa.resposta = resposta;
+    apptest::RelogioDaEspera espera;
+    form->ebConfirmaClick();
+  }
+
+  // The ECFMOVIM rows with the coupon's number: (date, field) of each.
+  QList<QStringList> LinhasEcfmovim(const QStringList& campos) {
+    shopdb::TableHandle t(shopdb::ibdECFMOVIM());
+    t.setDirectory(m.dados);
+    t.open();
+    QList<QStringList> linhas;
+    for (t.first(); !t.eof(); t.next()) {
+      if (t.fieldAsString("CUPOM") != cupom) continue;
+      QStringList l{t.fieldAsString("DATA")};
+      for (const QString& c : campos) l << t.fieldAsString(c);
+      linhas << l;
+    }
+    return linhas;
+  }
+
+  QList<QStringList> LinhasEcfarqge() {
+    shopdb::TableHandle t(shopdb::ibdECFARQGE());
+    t.setDirectory(m.dados);
+    t.open();
+    QList<QStringList> linhas;
+    for (t.first(); !t.eof(); t.next())
+      linhas << QStringList{t.fieldAsString("DENOMI"), t.fieldAsString("REFER"), t.fieldAsString("COO_ECF"),
+                            t.fieldAsString("CRG_ECF"), t.fieldAsString("CDC_ECF"), t.fieldAsString("COD_IMP"),
+                            t.fieldAsString("DT_EMIS")};
+    return linhas;
+  }
+
+  Maquina m;
+  QString cupom;
+  std::unique_ptr<TForm1> form;
+};
+
+// --- Pre-authorization --------------------------------------------------------
+
+TEST_F(Fluxo, PreAuthorizedAnswerFillsTheAnswerGridTotalsAndEnablesConfirmation) {
+  PreAutoriza(RespostaPre());
+  ASSERT_EQ(m.dialogos().shown().size(), 1) << m.dialogos().texts().join("|").toStdString();
+  const platform::ShownDialog& d = m.dialogos().shown().at(0);
+  EXPECT_EQ(d.kind, DialogKind::MessageBox);
+  EXPECT_EQ(d.caption, "QX Farmácia Popular");
+  EXPECT_EQ(d.icon, platform::DialogIcon::Information);
+  EXPECT_EQ(d.text, "PRE-AUTORIZACAO EFETUADA");
+  EXPECT_EQ(m.pausa.pausas, QList<int>{1000});
+
+  // The request: 01, 02, 03 and one 04 per item, the state's code in 03.
+  const QStringList req = platform::files::readTextFile(m.Troca("FP_ENV.TXT"));
+  ASSERT_EQ(req.size(), 6);
+  EXPECT_EQ(req.at(0), "01drogariademocarlos.lima");
+  EXPECT_EQ(req.at(1), "02fp2026demovend1234");
+  EXPECT_EQ(req.at(2), QString("03") + "000042" + "11222333000181" + "52998224725" + "12345 " + "SP" + "11/12/2026");
+  EXPECT_EQ(req.at(3), QString("04") + "7896004703398" + "06000" + "000000000001290" + "00100");
+
+  ASSERT_EQ(form->StringGrid2->RowCount(), 4);
+  EXPECT_EQ(form->StringGrid2->Cells(0, 1), "7896004703398");
+  EXPECT_EQ(form->StringGrid2->Cells(2, 1), "60,00");
+  EXPECT_EQ(form->StringGrid2->Cells(3, 1), "23,22");
+  EXPECT_EQ(form->StringGrid2->Cells(4, 1), "2,58");
+  EXPECT_EQ(form->StringGrid2->Cells(5, 1), "00SM MEDICAMENTO PRE-AUTORIZADO");
+  EXPECT_EQ(form->lbValorTotalMS->text(), "44,19");
+  EXPECT_EQ(form->LbValorTotalPagar->text(), " 4,91");
+  EXPECT_EQ(form->LbValorTotalVenda->text(), "49,10");
+  EXPECT_EQ(form->codpreaut, kCodPre);
+  EXPECT_EQ(form->paciente, "MARIA APARECIDA DOS SANTOS");
+  EXPECT_TRUE(form->ebConfirma->isEnabled());
+  EXPECT_EQ(form->focusWidget(), form->ebConfirma);
+  EXPECT_TRUE(form->ebpreat->isEnabled());
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet2);
+  EXPECT_TRUE(form->PageControl1->isTabEnabled(1));
+}
+
+TEST_F(Fluxo, ItemWithAnotherCodeIsLeftOutOfTheTotalsAndZeroPatientAmountReadsZero) {
+  QStringList r = RespostaPre();
+  r[2] = ItemPre("03000", z13("765"), "000000000000000", "12SM MEDICAMENTO NAO CONSTA DO PROGRAMA");
+  PreAutoriza(r);
+  EXPECT_EQ(form->StringGrid2->Cells(4, 2), "0,00");
+  EXPECT_EQ(form->lbValorTotalMS->text(), "36,54");
+  EXPECT_EQ(form->LbValorTotalPagar->text(), " 4,06");
+  EXPECT_EQ(form->LbValorTotalVenda->text(), "40,60");
+}
+
+struct CasoPre {
+  const char* nome;
+  QStringList resposta;   // empty: no answer, the cashier cancels
+  QStringList mensagens;  // dialogs shown, in order
+  bool confirma;          // ebConfirma enabled afterwards
+  bool paginaRespostas;   // the answer page shown afterwards
+};
+
+class PreAutorizacao : public Fluxo, public ::testing::WithParamInterface<CasoPre> {};
+
+TEST_P(PreAutorizacao, StateAfterTheAnswer) {
+  const CasoPre& caso = GetParam();
+  m.pausa.resposta = caso.resposta;
+  apptest::RelogioDaEspera espera;
+  if (caso.resposta.isEmpty()) {
+    m.dialogos().queueAnswer(platform::DialogResult::Yes);
+    espera.acao = [] { exchange::frmAguardeFP->eBitBtn1Click(); };
+  }
+  form->ebpreatClick();
+  EXPECT_EQ(m.dialogos().texts(), caso.mensagens);
+  EXPECT_EQ(form->ebConfirma->isEnabled(), caso.confirma);
+  EXPECT_TRUE(form->ebpreat->isEnabled());
+  EXPECT_EQ(form->PageControl1->currentWidget() == form->TabSheet2, caso.paginaRespostas);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, PreAutorizacao,
+    ::testing::Values(
+        CasoPre{"OutroStatus",
+                {Cabecalho("01S", "BENEFICIARIO NAO CADASTRADO"), ItemPre("00000", z13("0"), z13("0"), "01SM"),
+                 ItemPre("00000", z13("0"), z13("0"), "01SM"), ItemPre("00000", z13("0"), z13("0"), "01SM")},
+                {"BENEFICIARIO NAO CADASTRADO"}, false, true},
+        CasoPre{"SoCabecalho", {Cabecalho("00S", "SEM ITENS")}, {"SEM ITENS"}, true, true},
+        CasoPre{"MenosLinhasQueItens", QStringList(RespostaPre().mid(0, 3)), {kInvalido}, false, false},
+        CasoPre{"LetrasNaQuantidade",
+                {Cabecalho("00S", "X"), ItemPre("0A000", z13("1"), z13("1"), "00SM"),
+                 ItemPre("03000", z13("1"), z13("1"), "00SM"), ItemPre("03000", z13("1"), z13("1"), "00SM")},
+                {kInvalido}, false, false},
+        CasoPre{"MenosQueUmaCaixa",
+                {Cabecalho("00S", "X"), ItemPre("02000", z13("1"), z13("1"), "00SM"),
+                 ItemPre("03000", z13("1"), z13("1"), "00SM"), ItemPre("03000", z13("1"), z13("1"), "00SM")},
+                {kQuantidade}, false, false},
+        CasoPre{"ZeroEDuasCaixas",
+                {Cabecalho("00S", "OK"), ItemPre("00000", z13("0"), z13("0"), "00SM"),
+                 ItemPre("06000", z13("1"), z13("1"), "00SM"), ItemPre("03000", z13("1"), z13("1"), "00SM")},
+                {"OK"}, true, true},
+        CasoPre{"EsperaCancelada", {},
+                {"Deseja realmente cancelar a transmissão/recebimento?",
+                 "Requisição cancelada, não encontrado o arquivo de retorno."},
+                false, false}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+TEST_F(Fluxo, EmptyItemGridTouchesNoFile) {
+  form->StringGrid1->setRowCount(2);
+  form->StringGrid1->ClearRow(1);
+  form->StringGrid2->setCells(5, 1, "resposta anterior");
+  QFile old(m.Troca("FP_REQ.TXT"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.close();
+  form->ebpreatClick();
+  EXPECT_EQ(m.dialogos().texts(), QStringList{"Insira pelo menos um item para a autorização!"});
+  EXPECT_TRUE(QFile::exists(m.Troca("FP_REQ.TXT")));
+  EXPECT_FALSE(QFile::exists(m.Troca("FP_ENV.TXT")));
+  EXPECT_EQ(form->StringGrid2->Cells(5, 1), "");
+  EXPECT_TRUE(form->ebpreat->isEnabled());
+}
+
+TEST_F(Fluxo, CpfStoredWithPunctuationIsRefusedWhole) {
+  form->edtCPF->setText("390.533.447-05");
+  form->ebpreatClick();
+  EXPECT_EQ(m.dialogos().texts(), (QStringList{"CPF inválido.", "Autorização Cancelada!"}));
+  EXPECT_FALSE(QFile::exists(m.Troca("FP_ENV.TXT")));
+  EXPECT_TRUE(form->ebpreat->isEnabled());
+  EXPECT_FALSE(form->ebConfirma->isEnabled());
+}
+
+TEST_F(Fluxo, RequestThatCannotBeWrittenLeavesBothButtonsDisabled) {
+  QDir(m.driveC + "/FPopular").removeRecursively();
+  form->ebpreatClick();
+  ASSERT_EQ(m.dialogos().shown().size(), 1);
+  EXPECT_EQ(m.dialogos().shown().at(0).kind, DialogKind::ErrorBox);
+  EXPECT_FALSE(form->ebpreat->isEnabled());
+  EXPECT_FALSE(form->ebConfirma->isEnabled());
+}
+
+// --- Confirmation -------------------------------------------------------------
+
+QStringList RespostaConf(const QString& status, const QStringList& comprovante) {
+  QStringList r{Cabecalho(status, "AUTORIZACAO CONFIRMADA", "MARIA APARECIDA DOS SANTOS", kCodAut),
+                ItemConf("00RM MEDICAMENTO CONFIRMADO"), ItemConf("00RM MEDICAMENTO CONFIRMADO"),
+                ItemConf("00RM MEDICAMENTO CONFIRMADO")};
+  for (const QString& l : comprovante) r << "07" + l;
+  return r;
+}
+
+const QStringList kComprovante = {"CABECALHO DO COMPROVANTE FP", " AUTORIZACAO 987.654.321.098.765",
+                                  " PACIENTE PAGA R$ 4,91", "RODAPE DO COMPROVANTE FP"};
+
+TEST_F(Fluxo, FullConfirmationRecordsPrintsArchivesAndEndsTheProgram) {
+  PreAutoriza(RespostaPre());
+  m.dialogos().clear();
+  const QString bobinaAntes = m.Bobina();
+  Confirma(RespostaConf("00R", kComprovante));
+
+  EXPECT_EQ(m.dialogos().texts(), QStringList{"AUTORIZACAO CONFIRMADA"});
+  EXPECT_EQ(form->Memo1->toPlainText().split('\n'), kComprovante);
+  // The confirmation request carries the pre-authorization code and the coupon.
+  EXPECT_EQ(platform::files::readTextFile(m.Troca("FP_ENV.TXT")).value(2), "05000042" + kCodPre + cupom);
+
+  // Lines 2 to n-1 of the memo, as one management report.
+  const QString impresso = m.Bobina().mid(bobinaAntes.size());
+  EXPECT_TRUE(impresso.contains(kComprovante.at(1))) << impresso.toStdString();
+  EXPECT_TRUE(impresso.contains(kComprovante.at(2)));
+  EXPECT_FALSE(impresso.contains(kComprovante.at(0)));
+  EXPECT_FALSE(impresso.contains(kComprovante.at(3)));
+
+  const QList<QStringList> arqge = LinhasEcfarqge();
+  ASSERT_EQ(arqge.size(), 1);
+  EXPECT_EQ(arqge.at(0).mid(0, 2), (QStringList{"RG", "COMPROVANTE FPOPULAR"}));
+  EXPECT_EQ(arqge.at(0).at(2), "000002");  // the report took the COO after the sale
+  EXPECT_EQ(arqge.at(0).at(4), "0");
+  EXPECT_EQ(arqge.at(0).at(5), "001");
+  EXPECT_EQ(arqge.at(0).at(6), "11/12/2026");
+
+  // Today's row of the coupon gets the authorization; the older sale that
+  // carries the same number, first in the table, stays as it was.
+  const QStringList campos{"CRM_ECF", "SOLICIT", "UF_CRM", "CPFCGC_CLI", "COD_DSUS", "NOME_CLI"};
+  const QList<QStringList> linhas = LinhasEcfmovim(campos);
+  ASSERT_EQ(linhas.size(), 2);
+  EXPECT_EQ(linhas.at(0), (QStringList{QDate(2026, 12, 11).addDays(-400).toString("dd/MM/yyyy"), "", "000017", "",
+                                       "", "", ""}));
+  EXPECT_EQ(linhas.at(1), (QStringList{"11/12/2026", "12345", "000042", "SP - São Paulo", "52998224725", kCodAut,
+                                       "MARIA APARECIDA DOS SANTOS"}));
+
+  const QStringList arquivo = platform::files::readTextFile(m.driveC + "/FPopular/ARQ/R" + cupom + "-20261211.TXT");
+  EXPECT_EQ(arquivo, RespostaConf("00R", kComprovante));
+
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_FALSE(form->ebConfirma->isEnabled());
+  EXPECT_TRUE(form->edtCRM->text().isEmpty());
+  EXPECT_EQ(form->edtSolicitacao->text(), "000043");
+}
+
+TEST_F(Fluxo, PartialConfirmationRecordsThenLocksTheSale) {
+  PreAutoriza(RespostaPre());
+  m.dialogos().clear();
+  QStringList r = RespostaConf("01R", kComprovante);
+  r[2] = ItemConf("02RM MEDICAMENTO NAO CONFIRMADO");
+  Confirma(r);
+  EXPECT_EQ(m.dialogos().texts(),
+            (QStringList{"AUTORIZACAO CONFIRMADA",
+                         "Houve medicamento(s) não confirmados pelo DATASUS e não irão constar no Cupom Fiscal."}));
+  EXPECT_EQ(LinhasEcfarqge().size(), 1);
+  EXPECT_EQ(LinhasEcfmovim({"COD_DSUS"}).at(1).at(1), kCodAut);
+  EXPECT_EQ(form->StringGrid2->Cells(5, 2), "02RM MEDICAMENTO NAO CONFIRMADO");
+  for (int c : {2, 3, 4}) EXPECT_EQ(form->StringGrid2->Cells(c, 2), "0,00");
+  EXPECT_EQ(form->lbValorTotalMS->text(), "36,54");
+  EXPECT_EQ(form->LbValorTotalPagar->text(), " 4,06");
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->ebpreat->isEnabled());
+  EXPECT_FALSE(form->ebConfirma->isEnabled());
+  EXPECT_FALSE(form->StringGrid1->isEnabled());
+  EXPECT_EQ(form->focusWidget(), form->btnFechar);
+}
+
+TEST_F(Fluxo, OtherStatusIsArchivedButNothingRecordedAndConfirmationStays) {
+  PreAutoriza(RespostaPre());
+  m.dialogos().clear();
+  Confirma(RespostaConf("02R", kComprovante));
+  EXPECT_EQ(m.dialogos().texts(),
+            (QStringList{"AUTORIZACAO CONFIRMADA",
+                         "Solicitação não confirmada, provavelmente houve algum medicamento não confirmado na "
+                         "pré-autorização."}));
+  EXPECT_TRUE(QFile::exists(m.driveC + "/FPopular/ARQ/R" + cupom + "-20261211.TXT"));
+  EXPECT_TRUE(LinhasEcfarqge().isEmpty());
+  EXPECT_EQ(LinhasEcfmovim({"COD_DSUS"}).at(1).at(1), "");
+  EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
+  EXPECT_TRUE(form->ebConfirma->isEnabled());
+  EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(Fluxo, ConfirmationWithoutReceiptLinesStillClosesTheReportAndRecordsIt) {
+  PreAutoriza(RespostaPre());
+  const QString bobinaAntes = m.Bobina();
+  QStringList r = RespostaConf("01R", {});
+  r.removeLast();  // fewer item lines than rows: that row gets nothing
+  Confirma(r);
+  EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
+  EXPECT_EQ(LinhasEcfarqge().size(), 1);
+  EXPECT_EQ(form->StringGrid2->Cells(5, 3), "");
+  EXPECT_EQ(form->StringGrid2->Cells(3, 3), "0,00");
+  EXPECT_FALSE(m.Bobina().mid(bobinaAntes.size()).contains("AUTORIZACAO"));
+}
+
+TEST_F(Fluxo, CancelledConfirmationWaitKeepsTheConfirmation) {
+  PreAutoriza(RespostaPre());
+  m.dialogos().clear();
+  m.pausa.resposta.clear();
+  m.dialogos().queueAnswer(platform::DialogResult::Yes);
+  apptest::RelogioDaEspera espera;
+  espera.acao = [] { exchange::frmAguardeFP->eBitBtn1Click(); };
+  form->ebConfirmaClick();
+  EXPECT_EQ(m.dialogos().texts(), (QStringList{"Deseja realmente cancelar a transmissão/recebimento?",
+                                               "Confirmação cancelada, não encontrado o arquivo de retorno."}));
+  EXPECT_TRUE(form->ebConfirma->isEnabled());
+  EXPECT_TRUE(LinhasEcfarqge().isEmpty());
+}
+
+}  // namespace
