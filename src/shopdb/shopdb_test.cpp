@@ -341,12 +341,18 @@ TEST_F(ShopTest, TableHandleLocatesReadsAndWrites) {
   ecfmovim.setFieldFromString("COD_DSUS", "266.864.685.748.302");
   ecfmovim.setFieldFromString("SOLICIT", "000042");
   ecfmovim.post();
-  ecfmovim.close();
-  // The SQL path sees the write, through the maintained index.
+  // The SQL path sees the write, through the maintained index, while the
+  // table stays open for writing as the main window keeps it.
   query_.setText("SELECT CUPOM FROM ECFMOVIM WHERE COD_DSUS='266.864.685.748.302'");
   query_.open();
   EXPECT_EQ(query_.fieldAsString("CUPOM"), "000010");
   EXPECT_EQ(nextRequestNumber(query_), "000043");
+  ASSERT_TRUE(ecfmovim.locate("CUPOM", "000010"));
+  ecfmovim.edit();
+  ecfmovim.setFieldFromString("SOLICIT", "000050");
+  ecfmovim.post();
+  EXPECT_EQ(nextRequestNumber(query_), "000051");
+  ecfmovim.close();
 
   TableHandle arqge(ibdECFARQGE());
   arqge.setDirectory(tmp_.path());
