@@ -1,6 +1,7 @@
 #include "sql/connection.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -152,18 +153,55 @@ std::string Connection::FindTableFile(std::string_view table) const {
   return FindFile(table, ".DBF");
 }
 
+Connection::FileId Connection::Identify(const std::string& path) {
+  FileId id;
+  id.path = path;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+  }
+  return id;
+}
+
+void Connection::DetachReplaced() {
+  for (auto it = attached_.begin(); it != attached_.end();) {
+    bool same = true;
+    for (const FileId& file : it->second) {
+      const FileId now = Identify(file.path);
+      same = same && now.inode != 0 && now.inode == file.inode && now.device == file.device;
+    }
+    if (same) {
+      ++it;
+      continue;
+    }
+    internal_ = true;
+    const int rc = sqlite3_exec(db_, ("DROP TABLE temp." + QuoteIdentifier(it->first)).c_str(), nullptr, nullptr, nullptr);
+    internal_ = false;
+    if (rc == SQLITE_OK)
+      it = attached_.erase(it);
+    else
+      ++it;  // still in use by an open statement: tried again with the next one
+  }
+}
+
 void Connection::Attach(const std::string& table, const std::string& text) {
   const std::string path = FindTableFile(table);
   if (path.empty())
     Fail("Tabela " + table + " não encontrada no diretório " + directory_, "no such table: " + table, text);
   std::string sql = "CREATE VIRTUAL TABLE temp." + QuoteIdentifier(table) + " USING xbase(" + QuoteLiteral(path);
+  std::vector<FileId> files{Identify(path)};
   std::string stem = UpperAscii(table);
   if (stem.ends_with(".DBF")) stem.resize(stem.size() - 4);
+  if (std::string structural = FindFile(stem, ".CDX"); !structural.empty()) files.push_back(Identify(structural));
   if (auto it = index_files_.find(stem); it != index_files_.end()) {
     for (const auto& index : it->second) {
       std::string file = FindFile(index, "");
       if (file.empty()) file = FindFile(index, ".CDX");
-      if (!file.empty()) sql += ", " + QuoteLiteral(file);
+      if (!file.empty()) {
+        sql += ", " + QuoteLiteral(file);
+        files.push_back(Identify(file));
+      }
     }
   }
   sql += ")";
@@ -176,11 +214,13 @@ void Connection::Attach(const std::string& table, const std::string& text) {
     sqlite3_free(err);
     Fail("Não foi possível abrir a tabela " + table, message, text);
   }
+  attached_[table] = std::move(files);
 }
 
 Statement Connection::Prepare(std::string_view text_view) {
   const std::string text(text_view);
   const std::string sql = RewriteDialect(text);
+  DetachReplaced();
   std::set<std::string> attached;
   while (true) {
     sqlite3_stmt* stmt = nullptr;

@@ -4,8 +4,10 @@
 //
 // A table that a statement names and the connection does not know yet is
 // looked up as a DBF file of the directory, without regard to case, and
-// attached on the spot; it then stays attached for the connection's life (its
-// record count is re-read at every scan, so other programs' appends show).
+// attached on the spot. It stays attached (its record count is re-read at
+// every scan, so other programs' appends show) until its file or one of its
+// index files is replaced or removed, as a pack or reindex by the shop's
+// system does: the next statement then attaches the new files.
 //
 // Text goes in and comes out as UTF-8; the tables' Windows-1252 bytes are
 // converted at the virtual-table seam. Statements are read in the shop's
@@ -104,12 +106,21 @@ class Connection {
  private:
   static int Authorize(void* self, int action, const char*, const char*, const char*, const char*);
   void Attach(const std::string& table, const std::string& text);
+  void DetachReplaced();
+
+  // Identity of a file when attached: device and inode.
+  struct FileId {
+    std::string path;
+    unsigned long long device = 0, inode = 0;
+  };
+  static FileId Identify(const std::string& path);
   std::string FindFile(std::string_view stem, std::string_view extension) const;
 
   std::string directory_;
   sqlite3* db_ = nullptr;
   bool internal_ = false;  // our own CREATE VIRTUAL TABLE is running
   std::map<std::string, std::vector<std::string>> index_files_;  // by upper-case table name
+  std::map<std::string, std::vector<FileId>> attached_;  // table name as attached -> its files
 };
 
 }  // namespace sql

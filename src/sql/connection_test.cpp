@@ -291,6 +291,20 @@ TEST_F(SqlTest, AppendsByOthersShowInTheNextStatement) {
   EXPECT_EQ(One(db, scan), "NOVA");
 }
 
+TEST_F(SqlTest, ATableFileReplacedIsReadAfresh) {
+  auto db_ptr = Open();
+  Connection& db = *db_ptr;
+  EXPECT_EQ(One(db, "SELECT COUNT(*) FROM SIGRUPO"), "2");
+  // As a pack does: a new file written beside the old one, then renamed over it.
+  const fs::path fresh = dir_ / "novo";
+  fs::create_directories(fresh);
+  sqltest::MakeTable(fresh, "SIGRUPO", {{"CODIGO_GRU", 'C', 4}, {"DESC_GRU", 'C', 30}}, {{{"G7", "NOVO"}}});
+  fs::rename(fresh / "SIGRUPO.DBF", dir_ / "sigrupo.DBF");
+  EXPECT_EQ(One(db, "SELECT DESC_GRU FROM SIGRUPO"), "NOVO");
+  fs::remove(dir_ / "sigrupo.DBF");
+  EXPECT_THROW(db.Prepare("SELECT * FROM SIGRUPO"), Error);
+}
+
 TEST_F(SqlTest, UnknownTableIsAClearError) {
   auto db_ptr = Open();
   Connection& db = *db_ptr;
