@@ -67,7 +67,23 @@ struct TagMeta {
   int key_length = 0;
   uint8_t fill = ' ';
   char type = 'C';
+  bool decided = true;  // false: an empty tag whose keys have not told yet
 };
+
+// Doubles of everyday magnitude (dates, prices, counts) start with these
+// bytes; a text key practically never does, every one of a page's at once.
+bool NumberHead(unsigned char head) {
+  return (head >= 0x3C && head <= 0x40) || head == 0x80 || head == 0x81 || (head >= 0xBF && head <= 0xC3);
+}
+
+// A whole key as the table layer hands it over. The same rule as GuessType
+// applies to stored keys, so that a handle opened later decides alike.
+bool LooksNumeric(std::string_view key) {
+  if (key.size() != 8) return false;
+  for (char c : key)
+    if (static_cast<unsigned char>(c) < 0x20) return true;
+  return NumberHead(static_cast<unsigned char>(key[0]));
+}
 
 // A leaf and a place in it, as a walk or a search leaves it.
 struct Position {
@@ -141,11 +157,21 @@ class CdxFileImpl : public CdxFile {
   void Rollback() override;
   void Rebuild(int tag, std::vector<std::pair<std::string, uint32_t>> entries) override;
 
-  char KeyType(int tag) const override { return meta_[MetaOf(tag)].type; }
+  char KeyType(int tag) const override {
+    int meta = MetaOf(tag);
+    if (!meta_[size_t(meta)].decided) {
+      // Another handle may have written the first keys since.
+      auto* self = const_cast<CdxFileImpl*>(this);
+      ReadGuard guard(self);
+      self->Decide(meta);
+    }
+    return meta_[size_t(meta)].type;
+  }
   void SetKeyType(int tag, char type) override {
     TagMeta& m = meta_[MetaOf(tag)];
     m.type = type == 'C' ? 'C' : type;
     m.fill = type == 'C' ? ' ' : 0;
+    m.decided = true;
   }
   std::string CheckTag(int tag) override;
   uint64_t KeyCount(int tag) override;
@@ -215,6 +241,7 @@ class CdxFileImpl : public CdxFile {
   std::string CheckNode(int meta, uint32_t page, int depth, int* leaf_depth, std::set<uint32_t>* seen,
                         std::vector<uint32_t>* leaves, Entry* previous, bool* have_previous, Entry* max_out);
   char GuessType(int meta);
+  void Decide(int meta, std::string_view first_key = {});
   void WriteAll(const uint8_t* data, size_t size, off_t at);
 
   std::string path_;
@@ -323,6 +350,7 @@ uint8_t* CdxFileImpl::MutablePage(uint32_t page) {
 }
 
 Node CdxFileImpl::LoadNode(int meta, uint32_t page) {
+  if (!meta_[size_t(meta)].decided) Decide(meta);
   const TagMeta& m = meta_[size_t(meta)];
   const uint8_t* bytes = GetPage(page, meta);
   Node node;
@@ -448,14 +476,14 @@ void CdxFileImpl::Load() {
     }
     tags_.push_back(info);
     meta_.push_back(TagMeta{offset, key_length, ' ', 'C'});
-    meta_.back().type = GuessType(int(meta_.size() - 1));
-    meta_.back().fill = meta_.back().type == 'C' ? ' ' : 0;
+    meta_.back().decided = false;
+    Decide(int(meta_.size() - 1));
   }
 }
 
 // Numeric and date keys are 8 bytes; the encoded doubles almost always hold
-// control bytes, character keys practically never. The table layer
-// confirms the type with SetKeyType.
+// control bytes, character keys practically never. '?' for a tag without
+// keys. The table layer confirms the type with SetKeyType.
 char CdxFileImpl::GuessType(int meta) {
   const int key_length = meta_[size_t(meta)].key_length;
   if (key_length != 8) return 'C';
@@ -469,20 +497,35 @@ char CdxFileImpl::GuessType(int meta) {
     if (!cdx::DecodeNode(cdx::Page(bytes, kPageSize), key_length, 0x00, &low, &fault) ||
         !cdx::DecodeNode(cdx::Page(bytes, kPageSize), key_length, 0xFF, &high, &fault))
       Damaged(meta, page, fault);
+    if (depth == 0 && low.leaf && low.entries.empty()) return '?';
     bool all_number_heads = !low.entries.empty();
     for (size_t i = 0; i < low.entries.size(); ++i) {
       for (size_t b = 0; b < size_t(key_length); ++b)
         if (low.entries[i].key[b] == high.entries[i].key[b] && static_cast<unsigned char>(low.entries[i].key[b]) < 0x20)
           return 'N';
-      // Doubles of everyday magnitude (dates, prices, counts) start with
-      // these bytes; a text key practically never does, all of them at once.
-      unsigned char head = static_cast<unsigned char>(low.entries[i].key[0]);
-      all_number_heads &= (head >= 0x3C && head <= 0x40) || head == 0x80 || head == 0x81 || (head >= 0xBF && head <= 0xC3);
+      all_number_heads &= NumberHead(static_cast<unsigned char>(low.entries[i].key[0]));
     }
-    if (low.leaf || low.entries.empty()) return all_number_heads ? 'N' : 'C';
+    if (low.leaf || low.entries.empty())
+      return all_number_heads ? 'N' : 'C';
     page = low.entries[0].child;
   }
   return 'C';
+}
+
+// Every handle on the file must decode a tag with the same fill byte, so an
+// empty tag stays undecided until its first key shows, in the file or in
+// the first key written.
+void CdxFileImpl::Decide(int meta, std::string_view first_key) {
+  TagMeta& m = meta_[size_t(meta)];
+  if (m.decided) return;
+  char type = GuessType(meta);
+  if (type == '?') {
+    if (first_key.empty()) return;
+    type = LooksNumeric(first_key) ? 'N' : 'C';
+  }
+  m.type = type;
+  m.fill = type == 'C' ? ' ' : 0;
+  m.decided = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -726,6 +769,7 @@ std::vector<PathItem> CdxFileImpl::Descend(int meta, std::string_view key, uint3
 void CdxFileImpl::Insert(int tag, std::string_view key, uint32_t recno) {
   int meta = MetaOf(tag);
   RequireWritable(meta);
+  Decide(meta, key);
   std::string k = PadKey(meta, key);
   std::vector<PathItem> path = Descend(meta, k, recno);
   PathItem& leaf = path.back();
@@ -919,6 +963,7 @@ void CdxFileImpl::Rebuild(int tag, std::vector<std::pair<std::string, uint32_t>>
   if (own) Begin();
   try {
     RequireWritable(meta);
+    if (!entries.empty()) Decide(meta, entries.front().first);
     const TagMeta& m = meta_[size_t(meta)];
     std::vector<Entry> sorted;
     sorted.reserve(entries.size());
