@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 
+#include "fixtures.h"
 #include "sql/dialect.h"
 #include "sql/test_shop.h"
 
@@ -387,6 +388,44 @@ TEST_F(SqlTest, DamagedTableIsAnErrorNamingIt) {
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find("LIXO"), std::string::npos) << e.what();
+  }
+}
+
+// T1 of the reference files: a structural index written by another engine,
+// with a character tag (TC on C, accented letters) and a descending numeric
+// one (TN on N); the other tags have FOR conditions or are unique.
+TEST(FixtureSqlTest, SeeksInAnotherEnginesTagsFindWhatAScanFinds) {
+  QX_REQUIRE_FIXTURES();
+  Connection db((qxtest::FixturesDir() / "tagtest").string());
+  std::vector<std::string> probes;
+  {
+    Statement st = db.Prepare("SELECT quote(C), quote(N) FROM T1 WHERE rowid % 211 = 3");
+    while (st.Step()) {
+      probes.push_back("C=" + st.ColumnText(0));
+      probes.push_back("N=" + st.ColumnText(1));
+    }
+  }
+  ASSERT_GT(probes.size(), 10u);
+  const size_t found = probes.size();  // probes before this one come from live rows
+  probes.push_back("C='nada'");
+  probes.push_back("N=-123456.5");
+  auto rowids = [&](const std::string& text) {
+    Statement st = db.Prepare(text);
+    std::vector<int64_t> out;
+    while (st.Step()) out.push_back(st.ColumnInt64(0));
+    return out;
+  };
+  auto plan = [&](const std::string& text) {
+    Statement st = db.Prepare("EXPLAIN QUERY PLAN " + text);
+    return st.Step() ? st.ColumnText(3) : std::string();
+  };
+  for (size_t i = 0; i < probes.size(); ++i) {
+    SCOPED_TRACE(probes[i]);
+    const std::string seek = "SELECT rowid FROM T1 WHERE " + probes[i] + " ORDER BY rowid";
+    EXPECT_EQ(plan(seek).find("INDEX 0:"), std::string::npos) << plan(seek);
+    const auto rows = rowids(seek);
+    EXPECT_EQ(rows, rowids("SELECT rowid FROM T1 WHERE +" + probes[i] + " ORDER BY rowid"));
+    EXPECT_EQ(rows.empty(), i >= found);
   }
 }
 
