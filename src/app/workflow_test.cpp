@@ -21,6 +21,7 @@
 #include "platform/files.h"
 #include "shopdb/catalogue.h"
 #include "shopdb/table_handle.h"
+#include "xbase/table.h"
 
 using apptest::Cabecalho;
 using apptest::ItemConf;
@@ -201,6 +202,40 @@ INSTANTIATE_TEST_SUITE_P(
                  "Requisição cancelada, não encontrado o arquivo de retorno."},
                 false, false}),
     [](const auto& info) { return std::string(info.param.nome); });
+
+// Changes the catalogue behind the window's back, as the shop's system may.
+void MudaProduto(const QString& dados, const char* codigo, bool apaga) {
+  xbase::OpenOptions o;
+  o.index_files = {"CODITEM", "SIDESCIT", "SIORIGIT"};
+  auto t = xbase::Table::Open((dados + "/ITEM.DBF").toStdString(), o);
+  ASSERT_TRUE(t->Locate("CODITEM", codigo));
+  if (apaga) {
+    t->Delete();
+  } else {
+    t->Edit();
+    t->SetNumber("QTDE_COMP", 0);
+    t->Post();
+  }
+}
+
+TEST_F(Fluxo, ProductGoneFromTheCatalogueStopsTheAnswerWithAMessage) {
+  MudaProduto(m.dados, "7896422506359", true);
+  PreAutoriza(RespostaPre());
+  EXPECT_EQ(m.dialogos().texts(), QStringList{"Produto 7896422506359 não encontrado no cadastro de produtos."});
+  EXPECT_EQ(form->StringGrid2->Cells(0, 1), "7896004703398");
+  EXPECT_EQ(form->StringGrid2->Cells(0, 3), "");
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+  EXPECT_FALSE(form->ebConfirma->isEnabled());
+  EXPECT_TRUE(form->ebpreat->isEnabled());
+}
+
+TEST_F(Fluxo, ProductWithoutPillCountMakesTheAnswerInvalid) {
+  MudaProduto(m.dados, "7896004703398", false);
+  PreAutoriza(RespostaPre());
+  EXPECT_EQ(m.dialogos().texts(), QStringList{kInvalido});
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+  EXPECT_FALSE(form->ebConfirma->isEnabled());
+}
 
 TEST_F(Fluxo, EmptyItemGridTouchesNoFile) {
   form->StringGrid1->setRowCount(2);
