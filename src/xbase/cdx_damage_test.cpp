@@ -129,6 +129,50 @@ INSTANTIATE_TEST_SUITE_P(T1, DamagedFileTest, ::testing::ValuesIn(kDamages),
                            return name;
                          });
 
+// What a reindex does with a damaged tag: rebuilt from its entries, the tag
+// is sound again and the other tags are untouched.
+TEST(DamagedFile, RebuildRepairsADamagedTag) {
+  QX_REQUIRE_FIXTURES();
+  const std::string original = (qxtest::FixturesDir() / "tagtest/T1.cdx").string();
+  std::vector<std::vector<std::pair<std::string, uint32_t>>> entries;
+  {
+    auto good = CdxFile::Open(original, false);
+    for (size_t t = 0; t < good->tags().size(); ++t) {
+      entries.emplace_back();
+      for (auto c = good->First(int(t)); c->Valid(); c->Next()) entries.back().emplace_back(c->key(), c->recno());
+    }
+  }
+  const Damage page_damages[] = {
+      {"leaf links to itself", kTcLeaf + 8, Le32(kTcLeaf)},
+      {"interior child beyond the end", kTcRoot + 12 + 10 + 4, Be32(0x10000000)},
+      {"leaf keys out of order", kTcLeaf + 507, std::string(5, '\xFF')},
+      {"root beyond the end", kTcHeader, Le32(0x7FFFFE00)},
+  };
+  for (const Damage& d : page_damages) {
+    std::string tmpl = (fs::temp_directory_path() / "cdx-repair-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    const std::string path = tmpl + "/T1.cdx";
+    fs::copy_file(original, path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    {
+      std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+      f.seekp(d.offset);
+      f.write(d.bytes.data(), std::streamsize(d.bytes.size()));
+    }
+    auto file = CdxFile::Open(path, true);
+    int tc = file->FindTag("TC");
+    ASSERT_NE(file->CheckTag(tc), "") << d.name;
+    file->Rebuild(tc, entries[size_t(tc)]);
+    for (size_t t = 0; t < file->tags().size(); ++t) {
+      EXPECT_EQ(file->CheckTag(int(t)), "") << d.name << " " << file->tags()[t].name;
+      std::vector<std::pair<std::string, uint32_t>> walked;
+      for (auto c = file->First(int(t)); c->Valid(); c->Next()) walked.emplace_back(c->key(), c->recno());
+      EXPECT_EQ(walked, entries[t]) << d.name << " " << file->tags()[t].name;
+    }
+    fs::remove_all(tmpl);
+  }
+}
+
 TEST(DamagedFile, MissingFileIsNamed) {
   try {
     CdxFile::Open("/nonexistent/dir/NADA.CDX", false);

@@ -80,6 +80,10 @@ class CdxFile {
   // Replaces all keys of a tag (reindex); entries need not be sorted.
   virtual void Rebuild(int tag, std::vector<std::pair<std::string, uint32_t>> entries) = 0;
 
+  // tags() lists the tags in name order, as the file's tag list holds them.
+  // A cursor that meets another handle's committed change goes on after the
+  // last entry it returned. A handle must not be shared across fork().
+  //
   // The key type decides which byte fills the trailing part a leaf leaves
   // out: blanks for character keys ('C'), zeros for numeric and date keys
   // ('N', 'D'). The file does not record it: Open infers it from the stored
