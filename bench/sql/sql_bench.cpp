@@ -26,6 +26,7 @@
 
 #include "shopdb/catalogue.h"
 #include "shopdb/query_texts.h"
+#include "shopdb/sql_handle.h"
 #include "sql/connection.h"
 #include "xbase/table.h"
 
@@ -387,12 +388,30 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
 
+  // The main window's path: the SQL handle, QString values, the fields it reads.
+  shopdb::SqlHandle handle;
+  handle.setDirectory(QString::fromStdString(dir.string()));
+  auto handle_lookup = [&](int i) {
+    const Coupon& c = g.coupons[static_cast<size_t>(i) % g.coupons.size()];
+    handle.close();
+    handle.setText(shopdb::couponLookupText(c.day, QString::fromStdString(c.number)));
+    handle.open();
+    qsizetype n = 0;
+    for (handle.first(); !handle.eof(); handle.next())
+      n += handle.fieldAsString("COD_DSUS").size() + handle.fieldAsString("CODPRO_PRO").size() +
+           handle.fieldAsString("QTDE").size();
+    n += handle.fieldAsString("CPF_CLI").size() + handle.fieldAsString("SENHA_FP").size() +
+         handle.fieldAsString("USUARIO_FP").size();
+    benchmark::DoNotOptimize(n);
+  };
+
   struct Line {
     const char* name;
     int runs;
     std::function<void(int)> xbase, native;
   } lines[] = {
       {"coupon lookup", 201, [](int i) { RunXbase(CouponText(i)); }, [](int i) { RunNative(CouponText(i)); }},
+      {"coupon lookup, handle", 201, handle_lookup, [](int i) { RunNative(CouponText(i)); }},
       {"next request number", 21, [](int) { RunXbase(NextText()); }, [](int) { RunNative(NextText()); }},
       {"item search", 21, [](int) { RunXbase(ItemText()); }, [](int) { RunNative(ItemText()); }},
   };

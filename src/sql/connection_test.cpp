@@ -260,6 +260,11 @@ TEST_F(SqlTest, SelfJoinKeepsEachCursorOnItsOwnRecord) {
                          "SELECT a.CUPOM, a.IMPRESSORA, b.IMPRESSORA FROM ECFMOVIM a JOIN ECFMOVIM b ON b.CUPOM=a.CUPOM "
                          "WHERE a.IMPRESSORA<b.IMPRESSORA");
   EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"000010", "001", "002"}}));
+  // Two scans of one table, nested.
+  EXPECT_EQ(Rows(db, "SELECT a.rowid, b.rowid, b.IMPRESSORA FROM ECFMOVIM a, ECFMOVIM b WHERE +a.CUPOM=+b.CUPOM "
+                     "ORDER BY 1, 2"),
+            (std::vector<std::vector<std::string>>{
+                {"1", "1", "001"}, {"1", "2", "002"}, {"2", "1", "001"}, {"2", "2", "002"}, {"4", "4", "002"}}));
 }
 
 TEST_F(SqlTest, AppendsByOthersShowInTheNextStatement) {

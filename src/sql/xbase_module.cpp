@@ -45,6 +45,8 @@ struct Column {
 struct VTab : sqlite3_vtab {
   std::unique_ptr<xbase::Table> table;
   std::vector<Column> columns;
+  std::vector<size_t> offsets;  // of each field in a copied record
+  size_t record_bytes = 0;
   std::vector<SeekTag> seek_tags;
   double record_count = 0;  // as last read; planning estimates only, never a row limit
 };
@@ -62,11 +64,18 @@ struct Cursor : sqlite3_vtab_cursor {
   // statement sees one state of each record, and the next statement reads
   // the files afresh.
   std::unordered_map<std::string, std::vector<uint32_t>> seeks;
-  uint32_t loaded = 0;  // record this cursor last read into the table's buffer
+  // Records read in this run: the bytes of every field in order, "" for a
+  // record that is deleted. Bounded, except for a table the hash holds whole.
+  std::unordered_map<uint32_t, std::string> records;
+  size_t records_limit = 256;
+  const std::string* row = nullptr;  // the current row's bytes; null: the table's buffer (scans)
   // Hash lookups: trimmed stored bytes of one column -> record numbers.
   int hash_column = -1;
   std::unordered_map<std::string, std::vector<uint32_t>> hash;
 };
+
+// A hash lookup keeps the records themselves when the table is this small.
+constexpr double kPinnedBytes = 16 << 20;
 
 VTab* TabOf(sqlite3_vtab_cursor* c) { return static_cast<VTab*>(c->pVtab); }
 
@@ -166,6 +175,8 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     col.field = static_cast<int>(i);
     col.info = fields[i];
     vtab->columns.push_back(col);
+    vtab->offsets.push_back(vtab->record_bytes);
+    vtab->record_bytes += static_cast<size_t>(fields[i].length);
     if (i > 0) decl += ", ";
     std::string name;
     for (char c : fields[i].name) {
@@ -291,11 +302,27 @@ int Close(sqlite3_vtab_cursor* cur) {
   return SQLITE_OK;
 }
 
+// The current record's fields, copied, so that a cursor keeps its row while
+// other cursors move the table.
+std::string CopyRecord(const VTab& vtab) {
+  std::string bytes;
+  bytes.reserve(vtab.record_bytes);
+  for (const Column& col : vtab.columns) {
+    std::string_view raw = vtab.table->RawField(col.field);
+    raw = raw.substr(0, static_cast<size_t>(col.info.length));
+    bytes.append(raw);
+    bytes.append(static_cast<size_t>(col.info.length) - raw.size(), ' ');
+  }
+  return bytes;
+}
+
 // Moves to the next record not marked deleted; current = 0 at the end.
 // Scans walk with First/Next, which read the file ahead in blocks; the seek
 // lists go record by record. Cursors share the table's one position, so a
 // cursor first puts it back where it left it.
-void Advance(Cursor* cur, xbase::Table& table) {
+void Advance(Cursor* cur, VTab& vtab) {
+  xbase::Table& table = *vtab.table;
+  cur->row = nullptr;
   if (cur->scanning) {
     if (!cur->started) {
       table.First();
@@ -306,17 +333,22 @@ void Advance(Cursor* cur, xbase::Table& table) {
       if (table.RecNo() != cur->current) table.Go(cur->current);
       table.Next();
     }
-    cur->current = table.Eof() ? 0 : table.RecNo();
-    cur->loaded = cur->current;
+    cur->current = table.Eof() ? 0 : table.RecNo();  // its fields are read from the table's buffer
     return;
   }
   cur->current = 0;
   while (cur->next < cur->recnos.size()) {
     const uint32_t recno = cur->recnos[cur->next++];
-    if (recno != cur->loaded || table.RecNo() != recno) table.Go(recno);
-    cur->loaded = recno;
-    if (table.Eof() || table.Deleted()) continue;
+    auto it = cur->records.find(recno);
+    if (it == cur->records.end()) {
+      if (cur->records.size() >= cur->records_limit) cur->records.clear();
+      table.Go(recno);
+      const bool live = !table.Eof() && !table.Deleted();
+      it = cur->records.emplace(recno, live ? CopyRecord(vtab) : std::string()).first;
+    }
+    if (it->second.empty() && vtab.record_bytes > 0) continue;
     cur->current = recno;
+    cur->row = &it->second;
     return;
   }
 }
@@ -395,10 +427,16 @@ int Filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqlite
       if (cur->hash_column != column) {
         cur->hash.clear();
         const int field = vtab->columns[column].field;
-        for (table.First(); !table.Eof(); table.Next())
+        const bool pin = vtab->record_count * static_cast<double>(vtab->record_bytes) <= kPinnedBytes;
+        if (pin) {
+          cur->records.clear();
+          cur->records_limit = static_cast<size_t>(-1);
+        }
+        for (table.First(); !table.Eof(); table.Next()) {
           cur->hash[std::string(TrimRight(table.RawField(field)))].push_back(table.RecNo());
+          if (pin) cur->records[table.RecNo()] = CopyRecord(*vtab);
+        }
         cur->hash_column = column;
-        cur->loaded = 0;
       }
       const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
       if (text != nullptr) {
@@ -411,7 +449,7 @@ int Filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqlite
       cur->started = false;
       vtab->record_count = vtab->table->RecordCount();
     }
-    Advance(cur, *vtab->table);
+    Advance(cur, *vtab);
   } catch (const std::exception& e) {
     sqlite3_free(vtab->zErrMsg);
     vtab->zErrMsg = sqlite3_mprintf("%s", e.what());
@@ -424,7 +462,7 @@ int Next(sqlite3_vtab_cursor* base) {
   auto* cur = static_cast<Cursor*>(base);
   VTab* vtab = TabOf(base);
   try {
-    Advance(cur, *vtab->table);
+    Advance(cur, *vtab);
   } catch (const std::exception& e) {
     sqlite3_free(vtab->zErrMsg);
     vtab->zErrMsg = sqlite3_mprintf("%s", e.what());
@@ -482,10 +520,14 @@ int ColumnValue(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int i) {
   VTab* vtab = TabOf(base);
   xbase::Table& table = *vtab->table;
   try {
-    // Cursors share the table's one record position.
-    if (table.RecNo() != cur->current) table.Go(cur->current);
     const Column& col = vtab->columns[i];
-    const std::string_view raw = table.RawField(col.field);
+    // Cursors share the table's one record position: a scan's row and memos
+    // are read from the table, put back on this cursor's record first.
+    const bool memo = col.info.type == 'M' || col.info.type == 'G' || col.info.type == 'W';
+    if ((cur->row == nullptr || memo) && table.RecNo() != cur->current) table.Go(cur->current);
+    const std::string_view raw =
+        cur->row == nullptr ? table.RawField(col.field)
+                            : std::string_view(*cur->row).substr(vtab->offsets[i], static_cast<size_t>(col.info.length));
     switch (col.info.type) {
       case 'C':
         ResultAnsiText(ctx, TrimRight(raw));
