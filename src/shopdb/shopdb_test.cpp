@@ -72,7 +72,8 @@ class ShopTest : public ::testing::Test {
               {{{"000010", "30/11/2026", "001", "V1", "C1", "", "000041"}},
                {{"000011", "29/11/2026", "001", "V1", "C1", "", ""}},
                {{"00'12", "30/11/2026", "001", "V1", "C1", "", ""}},
-               {{"000013", "30/11/2026", "001", "V1", "", "", ""}}},  // no client
+               {{"000013", "30/11/2026", "001", "V1", "", "", ""}},  // no client
+               {{"000010", "12/10/2026", "002", "V1", "C1", "", ""}}},  // same number, other printer
               {{"ECFCODMO", "CUPOM+IMPRESSORA"}, {"ECFNUMMO", "COD_DSUS"}, {"ECFDATMO", "DTOS(DATA)+CUPOM"}});
     MakeTable(dir_, "SIPROECF", {{"CUPOM_PRO", 'C', 6}, {"CODPRO_PRO", 'C', 14}, {"QTDE", 'N', 10, 3}},
               {{{"000010", "7891000000011", "2"}},
@@ -342,10 +343,14 @@ TEST_F(ShopTest, TableHandleLocatesReadsAndWrites) {
   ecfmovim.setFieldFromString("SOLICIT", "000042");
   ecfmovim.post();
   // The SQL path sees the write, through the maintained index, while the
-  // table stays open for writing as the main window keeps it.
-  query_.setText("SELECT CUPOM FROM ECFMOVIM WHERE COD_DSUS='266.864.685.748.302'");
+  // table stays open for writing as the main window keeps it; the write went
+  // to the first row of that number in natural order only.
+  query_.setText("SELECT CUPOM, IMPRESSORA FROM ECFMOVIM WHERE COD_DSUS='266.864.685.748.302'");
   query_.open();
-  EXPECT_EQ(query_.fieldAsString("CUPOM"), "000010");
+  EXPECT_EQ(ReadAll(query_, {"CUPOM", "IMPRESSORA"}), QStringList{"000010|001"});
+  EXPECT_TRUE(ecfmovim.locate("COD_DSUS", "266.864.685.748.302"));
+  EXPECT_FALSE(ecfmovim.locate("COD_DSUS", "266.864.685.748.3 2"));
+  EXPECT_FALSE(ecfmovim.locate("COD_DSUS", "266864685748302"));
   EXPECT_EQ(nextRequestNumber(query_), "000043");
   ASSERT_TRUE(ecfmovim.locate("CUPOM", "000010"));
   ecfmovim.edit();
@@ -436,6 +441,43 @@ TEST(FixtureShopTest, CouponLookupsGiveTheListedRows) {
     EXPECT_EQ(rows, expected);
   }
   EXPECT_EQ(nextRequestNumber(q), "000085");
+}
+
+// The confirmation's write on a copy of the reference shop: the other
+// engine's index files stay usable and the SQL path finds the row by them.
+TEST(FixtureShopTest, ConfirmationWriteIsFoundThroughTheShopsIndexes) {
+  QX_REQUIRE_FIXTURES();
+  QTemporaryDir tmp;
+  const std::filesystem::path copy = tmp.path().toStdString();
+  for (const auto& entry : std::filesystem::directory_iterator(qxtest::FixturesDir() / "shop-small")) {
+    std::filesystem::copy_file(entry.path(), copy / entry.path().filename());
+    std::filesystem::permissions(copy / entry.path().filename(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+  }
+  TableHandle ecfmovim(ibdECFMOVIM());
+  ecfmovim.setDirectory(tmp.path());
+  ecfmovim.open();
+  ASSERT_TRUE(ecfmovim.locate("CUPOM", "000065"));
+  const QString printer = ecfmovim.fieldAsString("IMPRESSORA");
+  const QDate day = ecfmovim.fieldAsDate("DATA");
+  ecfmovim.edit();
+  ecfmovim.setFieldFromString("COD_DSUS", "999.888.777.666.555");
+  ecfmovim.setFieldFromString("SOLICIT", "000085");
+  ecfmovim.setFieldFromString("NOME_CLI", "JOSÉ DA CONCEIÇÃO");
+  ecfmovim.post();
+
+  SqlHandle q;
+  q.setDirectory(tmp.path());
+  q.setText("SELECT CUPOM, IMPRESSORA, NOME_CLI FROM ECFMOVIM WHERE COD_DSUS='999.888.777.666.555'");
+  q.open();
+  EXPECT_EQ(ReadAll(q, {"CUPOM", "IMPRESSORA", "NOME_CLI"}),
+            QStringList{"000065|" + printer + "|JOSÉ DA CONCEIÇÃO"});
+  EXPECT_EQ(nextRequestNumber(q), "000086");
+  q.setText(couponLookupText(day, "000065"));
+  q.open();
+  ASSERT_FALSE(q.eof());
+  for (q.first(); !q.eof(); q.next())
+    EXPECT_EQ(q.fieldAsString("COD_DSUS") == "999.888.777.666.555", q.fieldAsString("IMPRESSORA") == printer);
 }
 
 }  // namespace
