@@ -86,9 +86,11 @@ bool LooksNumeric(std::string_view key) {
 }
 
 // A leaf and a place in it, as a walk or a search leaves it.
+using NodeRef = std::shared_ptr<const Node>;
+
 struct Position {
   uint32_t page = 0;
-  Node leaf;
+  NodeRef leaf;
   long index = 0;  // may be -1 or leaf.entries.size(): before / after this leaf
 };
 
@@ -109,7 +111,7 @@ class CursorImpl : public CdxFile::Cursor {
   void Next() override;
 
  private:
-  const Entry& current() const { return pos_.leaf.entries[size_t(pos_.index)]; }
+  const Entry& current() const { return pos_.leaf->entries[size_t(pos_.index)]; }
   void Settle();  // moves across leaves until on an entry or past the end
 
   CdxFileImpl* file_;
@@ -172,6 +174,7 @@ class CdxFileImpl : public CdxFile {
     m.type = type == 'C' ? 'C' : type;
     m.fill = type == 'C' ? ' ' : 0;
     m.decided = true;
+    decoded_.clear();
   }
   std::string CheckTag(int tag) override;
   uint64_t KeyCount(int tag) override;
@@ -203,7 +206,10 @@ class CdxFileImpl : public CdxFile {
   };
 
   uint32_t version() const { return version_; }
-  Node LoadNode(int meta, uint32_t page);
+  Node LoadNode(int meta, uint32_t page) { return *NodeAt(meta, page); }
+  // Decoded pages are kept while the file's version holds; pages changed by
+  // the open change are decoded afresh.
+  NodeRef NodeAt(int meta, uint32_t page);
   // First entry (in ascending order) for which `after` holds; `after` must be
   // false for a prefix of the tag's entries and true for the rest.
   Position Find(int meta, const std::function<bool(const Entry&)>& after);
@@ -255,6 +261,7 @@ class CdxFileImpl : public CdxFile {
   uint32_t free_head_ = 0;
   uint64_t file_size_ = 0;
   std::unordered_map<uint32_t, PageBytes> cache_;
+  std::unordered_map<uint32_t, NodeRef> decoded_;  // dropped with cache_
   LockState lock_ = LockState::kNone;
 
   // The open change: pages as they will be written, and the original state.
@@ -313,7 +320,10 @@ void CdxFileImpl::Refresh() {
   if (::fstat(fd_, &st) != 0) throw Error("Índice " + path_ + ": " + SysError());
   uint32_t version = cdx::Be32(head + kVersionAt);
   uint32_t free_head = cdx::Le32(head + kFreeAt);
-  if (version != version_ || free_head != free_head_ || uint64_t(st.st_size) != file_size_) cache_.clear();
+  if (version != version_ || free_head != free_head_ || uint64_t(st.st_size) != file_size_) {
+    cache_.clear();
+    decoded_.clear();
+  }
   version_ = version;
   free_head_ = free_head;
   file_size_ = uint64_t(st.st_size);
@@ -349,14 +359,23 @@ uint8_t* CdxFileImpl::MutablePage(uint32_t page) {
   return dirty_.emplace(page, bytes).first->second.data();
 }
 
-Node CdxFileImpl::LoadNode(int meta, uint32_t page) {
+NodeRef CdxFileImpl::NodeAt(int meta, uint32_t page) {
   if (!meta_[size_t(meta)].decided) Decide(meta);
+  const bool changing = in_txn_ && dirty_.count(page) != 0;
+  if (!changing) {
+    auto hit = decoded_.find(page);
+    if (hit != decoded_.end()) return hit->second;
+  }
   const TagMeta& m = meta_[size_t(meta)];
   const uint8_t* bytes = GetPage(page, meta);
-  Node node;
+  auto node = std::make_shared<Node>();
   std::string fault;
-  if (!cdx::DecodeNode(cdx::Page(bytes, kPageSize), m.key_length, m.fill, &node, &fault))
+  if (!cdx::DecodeNode(cdx::Page(bytes, kPageSize), m.key_length, m.fill, node.get(), &fault))
     Damaged(meta, page, fault);
+  if (!changing) {
+    if (decoded_.size() >= 8192) decoded_.clear();  // bounds memory on huge tags
+    decoded_.emplace(page, node);
+  }
   return node;
 }
 
@@ -526,6 +545,7 @@ void CdxFileImpl::Decide(int meta, std::string_view first_key) {
   m.type = type;
   m.fill = type == 'C' ? ' ' : 0;
   m.decided = true;
+  decoded_.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -535,20 +555,20 @@ Position CdxFileImpl::Find(int meta, const std::function<bool(const Entry&)>& af
   uint32_t page = RootOf(meta);
   for (int depth = 0;; ++depth) {
     if (depth >= kMaxDepth) Damaged(meta, page, "árvore profunda demais (ciclo?)");
-    Node node = LoadNode(meta, page);
-    if (node.leaf) {
+    NodeRef node = NodeAt(meta, page);
+    if (node->leaf) {
       Position pos;
       pos.page = page;
-      auto it = std::partition_point(node.entries.begin(), node.entries.end(),
+      auto it = std::partition_point(node->entries.begin(), node->entries.end(),
                                      [&](const Entry& e) { return !after(e); });
-      pos.index = long(it - node.entries.begin());
+      pos.index = long(it - node->entries.begin());
       pos.leaf = std::move(node);
       return pos;
     }
-    if (node.entries.empty()) Damaged(meta, page, "página interna vazia");
-    auto it = std::partition_point(node.entries.begin(), node.entries.end(),
+    if (node->entries.empty()) Damaged(meta, page, "página interna vazia");
+    auto it = std::partition_point(node->entries.begin(), node->entries.end(),
                                    [&](const Entry& e) { return !after(e); });
-    if (it == node.entries.end()) --it;
+    if (it == node->entries.end()) --it;
     page = it->child;
   }
 }
@@ -560,12 +580,12 @@ CursorImpl::CursorImpl(CdxFileImpl* file, int meta, bool descending, Position po
 
 void CursorImpl::Settle() {
   for (;;) {
-    long size = long(pos_.leaf.entries.size());
+    long size = long(pos_.leaf->entries.size());
     if (pos_.index >= 0 && pos_.index < size) {
       valid_ = true;
       return;
     }
-    uint32_t next = pos_.index < 0 ? pos_.leaf.left : pos_.leaf.right;
+    uint32_t next = pos_.index < 0 ? pos_.leaf->left : pos_.leaf->right;
     if ((pos_.index < 0) != descending_ || next == kNoPage || next == 0) {
       // Past the end in the walk's direction, or a step the wrong way that
       // only a damaged tree asks for.
@@ -574,16 +594,16 @@ void CursorImpl::Settle() {
     }
     if (++hops_ > file_->MaxHops()) file_->Damaged(meta_, next, "folhas encadeadas em ciclo");
     CdxFileImpl::ReadGuard guard(file_);
-    pos_.leaf = file_->LoadNode(meta_, next);
-    if (!pos_.leaf.leaf) file_->Damaged(meta_, next, "encadeamento de folhas aponta para página interna");
+    pos_.leaf = file_->NodeAt(meta_, next);
+    if (!pos_.leaf->leaf) file_->Damaged(meta_, next, "encadeamento de folhas aponta para página interna");
     pos_.page = next;
-    pos_.index = descending_ ? long(pos_.leaf.entries.size()) - 1 : 0;
+    pos_.index = descending_ ? long(pos_.leaf->entries.size()) - 1 : 0;
   }
 }
 
 void CursorImpl::Next() {
   if (!valid_) return;
-  long size = long(pos_.leaf.entries.size());
+  long size = long(pos_.leaf->entries.size());
   long step = descending_ ? -1 : 1;
   if (pos_.index + step >= 0 && pos_.index + step < size) {
     pos_.index += step;
@@ -714,10 +734,14 @@ void CdxFileImpl::Commit() {
       // Nothing more to do: the error below names the file.
     }
     cache_.clear();
+    decoded_.clear();
     Rollback();
     throw;
   }
-  for (auto& [page, bytes] : dirty_) cache_[page] = bytes;
+  for (auto& [page, bytes] : dirty_) {
+    cache_[page] = bytes;
+    decoded_.erase(page);
+  }
   version_ = new_version;
   free_head_ = txn_free_head_;
   file_size_ = txn_file_size_;
