@@ -187,8 +187,13 @@ void Connection::DetachReplaced() {
 
 void Connection::Attach(const std::string& table, const std::string& text) {
   const std::string path = FindTableFile(table);
-  if (path.empty())
+  if (path.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(directory_, ec))
+      Fail("Diretório de dados \"" + directory_ + "\" não encontrado; a tabela " + table + " não pode ser aberta",
+           "no such table: " + table, text);
     Fail("Tabela " + table + " não encontrada no diretório " + directory_, "no such table: " + table, text);
+  }
   std::string sql = "CREATE VIRTUAL TABLE temp." + QuoteIdentifier(table) + " USING xbase(" + QuoteLiteral(path);
   std::vector<FileId> files{Identify(path)};
   std::string stem = UpperAscii(table);

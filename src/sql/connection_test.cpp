@@ -325,6 +325,17 @@ TEST_F(SqlTest, UnknownTableIsAClearError) {
   }
 }
 
+TEST_F(SqlTest, MissingDirectoryIsNamed) {
+  Connection db((dir_ / "nao-existe").string());
+  try {
+    db.Prepare("SELECT * FROM ITEM");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("nao-existe\" não encontrado"), std::string::npos) << e.what();
+    EXPECT_EQ(e.engine_message(), "no such table: ITEM");
+  }
+}
+
 TEST_F(SqlTest, EngineErrorsCarrySqliteTextAndStatement) {
   auto db_ptr = Open();
   Connection& db = *db_ptr;
