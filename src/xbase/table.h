@@ -99,7 +99,10 @@ class Table {
   const std::string& filter() const;
 
   // --- Current record's values (throw on an unknown field, naming it) -----
-  std::string GetString(std::string_view field) const;  // C without trailing blanks; others as text
+  // C without trailing blanks; N/F as stored without blanks; D as dd/mm/yyyy
+  // ("" when empty); L as "T"/"F" ("" when blank); I B Y as numbers; T as
+  // "dd/mm/yyyy hh:mm:ss"; M as the memo's text.
+  std::string GetString(std::string_view field) const;
   std::optional<double> GetNumber(std::string_view field) const;  // empty field: nullopt
   JulianDay GetDate(std::string_view field) const;               // 0 for an empty date
   bool GetLogical(std::string_view field) const;

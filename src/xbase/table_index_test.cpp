@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -289,6 +290,95 @@ TEST(TableIndex, CheckReportsADamagedTag) {
   EXPECT_NE(faults.front().find("registro 4"), std::string::npos) << faults.front();
   t->Reindex(tag);
   EXPECT_EQ(CheckTag(*t, tag), std::vector<std::string>());
+}
+
+std::string ReadBytes(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Writes refused by an index leave the table and every index byte for byte
+// as they were.
+TEST(TableIndex, RefusedWritesChangeNoFile) {
+  QX_REQUIRE_FIXTURES();
+  struct Case {
+    const char* what;
+    std::function<void(ScratchShop&)> prepare;  // damages or builds an index
+    std::vector<std::string> indexes;
+    std::function<void(Table&)> write;
+    const char* message;
+  };
+  auto change_code_4 = [](Table& t) {
+    t.Go(4);
+    t.Edit();
+    t.SetString("CODIGO_VEN", "0444");
+    t.Post();
+  };
+  const std::vector<Case> cases = {
+      {"key no longer in the tag",
+       [](ScratchShop& shop) {
+         auto raw = Table::Open(shop / "VENDEDOR.DBF");
+         raw->Go(4);
+         raw->Edit();
+         raw->SetString("CODIGO_VEN", "ZZZZ");
+         raw->Post();
+       },
+       {"SINOMVEN", "SICODVEN"}, change_code_4, "SICODVEN"},
+      {"collation other than machine order",
+       [](ScratchShop& shop) {
+         TagInfo tag;
+         tag.name = "GERAL";
+         tag.key_expression = "NOME_VEN";
+         tag.key_length = 40;
+         CdxFile::Create(shop / "GERAL.CDX", {tag});
+         std::fstream f(shop / "GERAL.CDX", std::ios::binary | std::ios::in | std::ios::out);
+         f.seekp(1024 + 512 + 100);
+         f.write("GENERAL", 7);
+       },
+       {"SICODVEN", "GERAL"}, change_code_4, "ordenação"},
+      {"duplicate key in a candidate tag",
+       [](ScratchShop& shop) {
+         TagInfo tag;
+         tag.name = "CAND";
+         tag.key_expression = "CODIGO_VEN";
+         tag.key_length = 4;
+         tag.unique = true;
+         tag.candidate = true;
+         CdxFile::Create(shop / "CAND.CDX", {tag});
+         OpenOptions o;
+         o.index_files = {"CAND"};
+         auto t = Table::Open(shop / "VENDEDOR.DBF", o);
+         t->Reindex(*t->FindTag("CAND"));
+       },
+       {"SICODVEN", "CAND"},
+       [](Table& t) {
+         t.Append();
+         t.SetString("CODIGO_VEN", "0001");
+         t.Post();
+       },
+       "chave duplicada"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchShop shop("shop-small");
+    c.prepare(shop);
+    std::vector<std::string> files = {"VENDEDOR.DBF"};
+    for (const auto& i : c.indexes) files.push_back(i + ".CDX");
+    std::vector<std::string> before;
+    for (const auto& f : files) before.push_back(ReadBytes(shop / f));
+    OpenOptions opt;
+    opt.index_files = c.indexes;
+    auto t = Table::Open(shop / "VENDEDOR.DBF", opt);
+    try {
+      c.write(*t);
+      ADD_FAILURE() << "write accepted";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+    t->Cancel();
+    t.reset();
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(ReadBytes(shop / files[i]), before[i]) << files[i];
+  }
 }
 
 }  // namespace
