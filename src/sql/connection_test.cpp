@@ -205,6 +205,8 @@ TEST_F(SqlTest, IndexSeekFindsExactlyWhatAScanFinds) {
       {"ECFMOVIM", "DATA", "'30/11/2026'"},        // DTOS(DATA)+CUPOM
       {"ECFMOVIM", "DATA", "'31/02/2026'"},
       {"ECFMOVIM", "DATA", "'2026-11-30'"},
+      {"ECFMOVIM", "DATA", "'30/11/2026 ' COLLATE RTRIM"},
+      {"ECFMOVIM", "CUPOM", "'000010  ' COLLATE RTRIM"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.table) + "." + c.column + "=" + c.value);

@@ -242,8 +242,8 @@ int BestIndex(sqlite3_vtab* base, sqlite3_index_info* info) {
       int found = -1;
       for (int i = 0; i < info->nConstraint && found < 0; ++i) {
         const auto& c = info->aConstraint[i];
-        if (c.usable && c.op == SQLITE_INDEX_CONSTRAINT_EQ && c.iColumn == part.column &&
-            (part.kind != SeekKind::kChar || BinaryCollation(info, i)))
+        // Under another collation ('a' = 'A ' COLLATE RTRIM) a key seek could miss rows.
+        if (c.usable && c.op == SQLITE_INDEX_CONSTRAINT_EQ && c.iColumn == part.column && BinaryCollation(info, i))
           found = i;
       }
       if (found < 0) break;
