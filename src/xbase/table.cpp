@@ -457,19 +457,24 @@ void Table::Impl::RequireWritableIndexes() const {
 }
 
 // Computes each tag's old and new key and hands the differences to the index
-// files, inside Begin (recorded in `begun`, in order) but not committed.
+// files, each inside its Begin (recorded in `begun`, in opening order) but not
+// committed. Lookups a unique tag needs are made under that exclusive lock,
+// so they see every other program's committed keys and our own staged ones.
 void Table::Impl::StageChanges(const std::string* old_rec, const std::string* new_rec, uint32_t r,
                                std::vector<CdxFile*>* begun, size_t only_first_files) {
-  struct Change {
-    CdxFile* file;
-    int tag;
-    bool remove;
-    std::string key;
-    uint32_t recno;
+  auto allowed = [&](CdxFile* file) {
+    for (size_t f = 0; f < indexes.size() && f < only_first_files; ++f)
+      if (indexes[f].get() == file) return true;
+    return false;
   };
-  std::vector<Change> changes;
+  auto begin = [&](CdxFile* file) {
+    if (std::find(begun->begin(), begun->end(), file) != begun->end()) return;
+    file->Begin();
+    begun->push_back(file);
+  };
   for (size_t t = 0; t < tags.size(); ++t) {
     const Tag& tag = tags[t];
+    if (!allowed(tag.file)) continue;
     const TagExpressions& e = tag_exprs[t];
     const TagInfo& info = tag.info();
     const bool old_in = old_rec != nullptr && Belongs(e, *old_rec, r);
@@ -477,27 +482,29 @@ void Table::Impl::StageChanges(const std::string* old_rec, const std::string* ne
     const std::string old_key = old_in ? EncodeKey(e, info.key_length, *old_rec, r) : std::string();
     const std::string new_key = new_in ? EncodeKey(e, info.key_length, *new_rec, r) : std::string();
     if (old_in && new_in && old_key == new_key) continue;
+    if (!old_in && !new_in) continue;
+    begin(tag.file);
+    CdxFile& file = *tag.file;
     if (!info.unique && !info.candidate) {
-      if (old_in) changes.push_back({tag.file, tag.index, true, old_key, r});
-      if (new_in) changes.push_back({tag.file, tag.index, false, new_key, r});
+      if (old_in) file.Remove(tag.index, old_key, r);
+      if (new_in) file.Insert(tag.index, new_key, r);
       continue;
     }
-    // Unique: the tag holds, of every key, only its first record. Look the
-    // key up before changing anything.
+    // Unique: the tag holds, of every key, only its first record.
     auto holder = [&](const std::string& key) -> uint32_t {
-      auto c = tag.file->Seek(tag.index, key);
+      auto c = file.Seek(tag.index, key);
       if (c->Valid() && c->key() == key) return c->recno();
       return 0;
     };
     if (old_in && holder(old_key) == r) {
-      changes.push_back({tag.file, tag.index, true, old_key, r});
+      file.Remove(tag.index, old_key, r);
       // The next record with that key takes its place.
       std::string rec;
       for (uint32_t o = 1; o <= count; ++o) {
         if (o == r) continue;
         ReadRecord(o, &rec, true);
         if (Belongs(e, rec, o) && EncodeKey(e, info.key_length, rec, o) == old_key) {
-          changes.push_back({tag.file, tag.index, false, old_key, o});
+          file.Insert(tag.index, old_key, o);
           break;
         }
       }
@@ -507,32 +514,19 @@ void Table::Impl::StageChanges(const std::string* old_rec, const std::string* ne
       if (h != 0 && h != r && info.candidate)
         Fail("chave duplicada na tag candidata " + info.name + "; nada foi gravado");
       if (h == 0) {
-        changes.push_back({tag.file, tag.index, false, new_key, r});
+        file.Insert(tag.index, new_key, r);
       } else if (h > r) {
-        changes.push_back({tag.file, tag.index, true, new_key, h});
-        changes.push_back({tag.file, tag.index, false, new_key, r});
+        file.Remove(tag.index, new_key, h);
+        file.Insert(tag.index, new_key, r);
       }
     }
   }
-  // One Begin per changed file, in the order the files were opened.
-  for (size_t f = 0; f < indexes.size() && f < only_first_files; ++f) {
-    CdxFile* file = indexes[f].get();
-    bool begun_here = false;
-    for (const Change& c : changes) {
-      if (c.file != file) continue;
-      if (!begun_here) {
-        file->Begin();
-        begun->push_back(file);
-        begun_here = true;
-      }
-      if (c.remove)
-        file->Remove(c.tag, c.key, c.recno);
-      else
-        file->Insert(c.tag, c.key, c.recno);
-    }
-  }
+  // Files committed in opening order: keep `begun` in that order.
+  std::vector<CdxFile*> ordered;
+  for (const auto& f : indexes)
+    if (std::find(begun->begin(), begun->end(), f.get()) != begun->end()) ordered.push_back(f.get());
+  *begun = std::move(ordered);
 }
-
 
 // Writes the edit or append buffer with every index, as one step: locks,
 // staged index changes, the record (and header), then the commits. Anything
