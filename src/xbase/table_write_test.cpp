@@ -402,6 +402,7 @@ TEST(TableWrite, DamagedTablesAreRefusedNamingTheFile) {
       {"no terminator", patched(32 + 32 * 6, "X")},
       {"zero-length field", patched(32 + 16, std::string("\x00", 1))},
       {"duplicate field", patched(32 + 32, "COO_ECF\0\0\0\0" + std::string())},
+      {"structural index flagged but absent", patched(28, "\x01")},
   };
   for (const Case& c : cases) {
     const std::string p = dir / "BAD.DBF";
