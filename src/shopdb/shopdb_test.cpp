@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -41,6 +42,10 @@ TEST(QueryTextTest, CouponLookupEndsWithTheQuotedDayAndCoupon) {
   const QString text = couponLookupText(kToday, "00'7");
   EXPECT_TRUE(text.startsWith(" SELECT * FROM SIPROECF                          INNER JOIN ECFMOVIM E ON CUPOM=CUPOM_PRO"));
   EXPECT_TRUE(text.endsWith("WHERE e.data='30/11/2026' and CUPOM_PRO='00''7'")) << text.toStdString();
+  // The runs of blanks between the clauses are part of the text as the shop has it.
+  QList<qsizetype> runs;
+  for (const auto& m : QRegularExpression("  +").globalMatch(text)) runs << m.capturedLength();
+  EXPECT_EQ(runs, (QList<qsizetype>{26, 8, 5, 4}));
 }
 
 TEST(QueryTextTest, TwentyEightPresetsOneTextEach) {
