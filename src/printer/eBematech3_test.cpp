@@ -86,6 +86,49 @@ TEST_F(AnalisaRetornoTest, DecodesStatusBitByBitInOrder) {
   }
 }
 
+// Each status bit alone: its message, the kind of window it uses and the
+// answer it gives.
+TEST_F(AnalisaRetornoTest, EachStatusBitAlone) {
+  struct Bit {
+    int32_t st1, st2;
+    const char* kind;  // "aviso": the four-line notice, line 2; "tres": the three-line message, line 1
+    const char* text;
+    bool answer;
+  };
+  const QList<Bit> bits{
+      {128, 0, "aviso", "Fim de papel - Favor trocar a bobina.", true},
+      {64, 0, "aviso", "O papel está terminando - Favor verificar.", true},
+      {32, 0, "aviso", "Erro no Relógio interno do ECF - Chamar a Assistência Tecnica!!", true},
+      {16, 0, "aviso", "Impressora em erro - Desligue e Ligue novamenteo ECF.", true},
+      {8, 0, "aviso", "Erro no envio do comando - Favor repetir a operação.", true},
+      {4, 0, "aviso", "Comando inexistente - Favor avisar ao suporte do sistema.", true},
+      {2, 0, "tres", "Cupom fiscal aberto - Cancele o cupom ou termine a venda.", true},
+      {1, 0, "tres", "Parametro invalido - Favor avisar ao suporte.", true},
+      {0, 128, "tres", "Tipo de CMD - Invalido Favor avisar ao suporte.", true},
+      {0, 64, "tres", "Memoria Fiscal cheia - Chamar a Assistência Tecnica!!", true},
+      {0, 32, "tres", "Erro de CMOS do ECF - Chamar a Assistência Tecnica!!", true},
+      {0, 16, "tres", "Aliquota não programada - Favor cancele o cupom e cadastre a Aliquota", true},
+      {0, 8, "tres", "Capacidade de Aliquota Lotada - Favor avisar ao suporte.", true},
+      {0, 4, "tres", "Cancelamento não permitido pelo ECF.", true},
+      {0, 2, "tres", "CGC/IE não programados - Chamar a Assistência Tecnica!!", true},
+      {0, 1, "aviso", "Comando não executado - Verifique o status da impreessora.", false},
+  };
+  for (const Bit& b : bits) {
+    SCOPED_TRACE(b.text);
+    dialogs.recorder.clear();
+    UltimoRetorno = 1;
+    g_ack = 6;
+    g_st1 = b.st1;
+    g_st2 = b.st2;
+    EXPECT_EQ(AnalisaRetorno(), b.answer);
+    const QString text = QString::fromUtf8(b.text);
+    const QString expected = QLatin1String(b.kind) == QLatin1String("aviso")
+                                 ? QStringLiteral("aviso| Mensagem do TEF|\n") + text + QStringLiteral("\n\n")
+                                 : QStringLiteral("tres||") + text + QStringLiteral("\n\n");
+    EXPECT_EQ(shown(), QStringList{expected});
+  }
+}
+
 TEST_F(AnalisaRetornoTest, NoticesHoldOneSecondEach) {
   UltimoRetorno = 1;
   g_ack = 6;
@@ -102,22 +145,27 @@ TEST_F(AnalisaRetornoTest, ErrorBoxesFollowTheCodeTable) {
     platform::DialogIcon icon;
   };
   using platform::DialogIcon;
+  const QString erro = QStringLiteral("Erro"), atencao = QStringLiteral("Atenção");
+  const DialogIcon e = DialogIcon::Error, i = DialogIcon::Information;
   const QList<Case> withMessage{
-      {-1, QStringLiteral("Erro de Execução na Função. Verifique!"), QStringLiteral("Erro"),
-       DialogIcon::Error},
-      {-2, QStringLiteral("Parâmetro Inválido !"), QStringLiteral("Erro"), DialogIcon::Error},
-      {-3, QStringLiteral("Alíquota não programada !"), QStringLiteral("Atenção"),
-       DialogIcon::Information},
-      {-5, QStringLiteral("Erro ao Abrir a Porta de Comunicação"), QStringLiteral("Erro"),
-       DialogIcon::Error},
-      {-8, QStringLiteral("Erro ao Criar ou Gravar no Arquivo Retorno.txt ou Status.txt"),
-       QStringLiteral("Erro"), DialogIcon::Error},
-      {-18, QStringLiteral("Não foi possível abrir arquivo INTPOS.001 !"), QStringLiteral("Atenção"),
-       DialogIcon::Information},
-      {-22, QStringLiteral("Não foi possível terminal a Impressão !"), QStringLiteral("Atenção"),
-       DialogIcon::Information},
-      {-28, QStringLiteral("Não há Informações para serem Impressas !"), QStringLiteral("Atenção"),
-       DialogIcon::Information},
+      {-1, QStringLiteral("Erro de Execução na Função. Verifique!"), erro, e},
+      {-2, QStringLiteral("Parâmetro Inválido !"), erro, e},
+      {-3, QStringLiteral("Alíquota não programada !"), atencao, i},
+      {-4, QStringLiteral("Arquivo BemaFI32.INI não encontrado. Verifique!"), atencao, i},
+      {-5, QStringLiteral("Erro ao Abrir a Porta de Comunicação"), erro, e},
+      {-6, QStringLiteral("Impressora Desligada ou Desconectada"), atencao, i},
+      {-7, QStringLiteral("Banco Não Cadastrado no Arquivo BemaFI32.ini"), atencao, i},
+      {-8, QStringLiteral("Erro ao Criar ou Gravar no Arquivo Retorno.txt ou Status.txt"), erro, e},
+      {-18, QStringLiteral("Não foi possível abrir arquivo INTPOS.001 !"), atencao, i},
+      {-19, QStringLiteral("Parâmetro diferentes !"), atencao, i},
+      {-20, QStringLiteral("Transação cancelada pelo Operador !"), atencao, i},
+      {-21, QStringLiteral("A Transação não foi aprovada !"), atencao, i},
+      {-22, QStringLiteral("Não foi possível terminal a Impressão !"), atencao, i},
+      {-23, QStringLiteral("Não foi possível terminal a Operação !"), atencao, i},
+      {-24, QStringLiteral("Forma de pagamento não programada."), atencao, i},
+      {-25, QStringLiteral("Totalizador não fiscal não programado."), atencao, i},
+      {-26, QStringLiteral("Transação já Efetuada !"), atencao, i},
+      {-28, QStringLiteral("Não há Informações para serem Impressas !"), atencao, i},
   };
   for (const Case& c : withMessage) {
     SCOPED_TRACE(c.code);
@@ -132,7 +180,7 @@ TEST_F(AnalisaRetornoTest, ErrorBoxesFollowTheCodeTable) {
     EXPECT_EQ(d.icon, c.icon);
     EXPECT_EQ(d.buttons, platform::DialogButtons::Ok);
   }
-  for (int32_t silent : {1, 0, -9, -13, -17, -27, -29, 2}) {
+  for (int32_t silent : {1, 0, -9, -10, -11, -12, -13, -14, -15, -16, -17, -27, -29, 2}) {
     SCOPED_TRACE(silent);
     dialogs.recorder.clear();
     UltimoRetorno = silent;

@@ -26,6 +26,15 @@ const QString kCrLf = QStringLiteral("\r\n");
 // a line of two spaces instead.
 QString LinhaImpressa(const QString& s) { return s.isEmpty() ? QStringLiteral("  ") : s; }
 
+// The readings that neither store nor analyse the library's result: a
+// failure leaves the buffer's spaces as the answer.
+using Leitura = int32_t (*printer::EcfLibrary::*)(char*);
+QString LeBuffer(int tamanho, Leitura funcao) {
+  AnsiBuffer b(tamanho);
+  (ecfLibrary().*funcao)(b.data());
+  return b.text();
+}
+
 }  // namespace
 
 TeECF::TeECF(QObject* owner)
@@ -110,31 +119,23 @@ QString TeECF::Numero_Cupom() {
 
 QString TeECF::ContadorRelGerencial() {
   if (!bematech()) return QString();
-  AnsiBuffer b(6);
-  ecfLibrary().Bematech_FI_ContadorRelatoriosGerenciaisMFD(b.data());
-  return b.text();
+  return LeBuffer(6, &printer::EcfLibrary::Bematech_FI_ContadorRelatoriosGerenciaisMFD);
 }
 
 QString TeECF::ContadorCreditoDebito() {
   if (!bematech()) return QString();
   ChecaLigada();
-  AnsiBuffer b(6);
-  ecfLibrary().Bematech_FI_ContadorComprovantesCreditoMFD(b.data());
-  return b.text().left(6);
+  return LeBuffer(6, &printer::EcfLibrary::Bematech_FI_ContadorComprovantesCreditoMFD).left(6);
 }
 
 QString TeECF::ContadorCupomFiscal() {
   if (!bematech()) return QString();
-  AnsiBuffer b(6);
-  ecfLibrary().Bematech_FI_ContadorCupomFiscalMFD(b.data());
-  return b.text();
+  return LeBuffer(6, &printer::EcfLibrary::Bematech_FI_ContadorCupomFiscalMFD);
 }
 
 QString TeECF::ContadorGeralNaoFiscal() {
   if (!bematech()) return QString();
-  AnsiBuffer b(6);
-  ecfLibrary().Bematech_FI_NumeroOperacoesNaoFiscais(b.data());
-  return b.text();
+  return LeBuffer(6, &printer::EcfLibrary::Bematech_FI_NumeroOperacoesNaoFiscais);
 }
 
 QString TeECF::NumeroReducoes() {
@@ -145,9 +146,7 @@ QString TeECF::NumeroReducoes() {
 
 QString TeECF::RetornaGrandeTotal() {
   if (!bematech()) return QString();
-  AnsiBuffer b(18);
-  ecfLibrary().Bematech_FI_GrandeTotal(b.data());
-  const QString texto = b.text();
+  const QString texto = LeBuffer(18, &printer::EcfLibrary::Bematech_FI_GrandeTotal);
   return TiraEspacos(texto).isEmpty() ? QStringLiteral("0") : texto;
 }
 
@@ -177,16 +176,12 @@ QString TeECF::AtualizaNumeroSerie() {
 
 QString TeECF::VersaoSoftwareBasico() {
   if (!bematech()) return QString();
-  AnsiBuffer b(10);
-  ecfLibrary().Bematech_FI_VersaoFirmwareMFD(b.data());
-  return b.text();
+  return LeBuffer(10, &printer::EcfLibrary::Bematech_FI_VersaoFirmwareMFD);
 }
 
 QString TeECF::RetornaIndicesAliquotasISSQN() {
   if (!bematech()) return QString();
-  AnsiBuffer b(48);
-  ecfLibrary().Bematech_FI_VerificaIndiceAliquotasIss(b.data());
-  return b.text();
+  return LeBuffer(48, &printer::EcfLibrary::Bematech_FI_VerificaIndiceAliquotasIss);
 }
 
 QString TeECF::LeituraFormasdePgto() {

@@ -187,6 +187,124 @@ TEST_F(ECFTest, EachReadingUnderEachModel) {
   EXPECT_TRUE(shown().isEmpty());
 }
 
+TEST_F(ECFTest, ClockAndPowerByModel) {
+  for (auto [model, answer] : {std::pair{TECFModelo::None, false}, {TECFModelo::SwedaMFD, false},
+                               {TECFModelo::Afrac, false}, {TECFModelo::Demo, true}}) {
+    SCOPED_TRACE(int(model));
+    ecf.setImpressora(model);
+    EXPECT_EQ(ecf.AtualizaHora(), answer);
+    EXPECT_EQ(ecf.ImpressoraLigada(), answer);
+  }
+  EXPECT_TRUE(calls().isEmpty());
+  EXPECT_TRUE(ecf.Dados()->HoraImp.isEmpty());
+
+  // Bematec3: the clock goes into Dados, then the comparison decides.
+  ecf.setImpressora(TECFModelo::Bematec3);
+  ecfsim::setClockOffset(-901);
+  EXPECT_FALSE(ecf.AtualizaHora());
+  EXPECT_EQ(ecf.Dados()->HoraImp, QStringLiteral("09:44:59"));
+  EXPECT_EQ(ecf.Dados()->DataImp, QStringLiteral("11/12/26"));
+  EXPECT_EQ(shown(), QStringList{QStringLiteral("tres||A Hora do computador e:10:00:00\nA Hora da "
+                                                "Impressora e:09:44:59\nEmissão de Cupom sera "
+                                                "desabilitada.")});
+  ecfsim::setClockOffset(-900);
+  EXPECT_TRUE(ecf.AtualizaHora());
+}
+
+// What a reading hands the library: a buffer of exactly its size, all spaces.
+int g_bufferLength = -1;
+bool g_bufferBlank = false;
+int32_t measureBuffer(char* b) {
+  g_bufferLength = int(strlen(b));
+  g_bufferBlank = QByteArray(b).count(' ') == g_bufferLength;
+  return 1;
+}
+
+TEST_F(ECFTest, EachReadingPassesABufferOfItsSize) {
+  using Slot = int32_t (*printer::EcfLibrary::*)(char*);
+  using printer::EcfLibrary;
+  struct Case {
+    const char* name;
+    Slot slot;
+    int size;
+    std::function<void(TeECF&)> read;
+  };
+  platform::TDateTime data = 0;
+  QString hora;
+  const QList<Case> cases{
+      {"Numero_Cupom", &EcfLibrary::Bematech_FI_NumeroCupom, 6, [](TeECF& e) { e.Numero_Cupom(); }},
+      {"ContadorRelGerencial", &EcfLibrary::Bematech_FI_ContadorRelatoriosGerenciaisMFD, 6,
+       [](TeECF& e) { e.ContadorRelGerencial(); }},
+      {"ContadorCreditoDebito", &EcfLibrary::Bematech_FI_ContadorComprovantesCreditoMFD, 6,
+       [](TeECF& e) { e.ContadorCreditoDebito(); }},
+      {"ContadorCupomFiscal", &EcfLibrary::Bematech_FI_ContadorCupomFiscalMFD, 6,
+       [](TeECF& e) { e.ContadorCupomFiscal(); }},
+      {"ContadorGeralNaoFiscal", &EcfLibrary::Bematech_FI_NumeroOperacoesNaoFiscais, 6,
+       [](TeECF& e) { e.ContadorGeralNaoFiscal(); }},
+      {"NumeroReducoes", &EcfLibrary::Bematech_FI_NumeroReducoes, 6,
+       [](TeECF& e) { e.NumeroReducoes(); }},
+      {"RetornaGrandeTotal", &EcfLibrary::Bematech_FI_GrandeTotal, 18,
+       [](TeECF& e) { e.RetornaGrandeTotal(); }},
+      {"SubTotal", &EcfLibrary::Bematech_FI_SubTotal, 14, [](TeECF& e) { e.SubTotal(); }},
+      {"AtualizaNumeroSerie MFD", &EcfLibrary::Bematech_FI_NumeroSerieMFD, 20,
+       [](TeECF& e) { e.AtualizaNumeroSerie(); }},
+      {"AtualizaNumeroSerie", &EcfLibrary::Bematech_FI_NumeroSerie, 15,
+       [](TeECF& e) {
+         e.setImpressoraMFD(false);
+         e.AtualizaNumeroSerie();
+         e.setImpressoraMFD(true);
+       }},
+      {"VersaoSoftwareBasico", &EcfLibrary::Bematech_FI_VersaoFirmwareMFD, 10,
+       [](TeECF& e) { e.VersaoSoftwareBasico(); }},
+      {"RetornaIndicesAliquotasISSQN", &EcfLibrary::Bematech_FI_VerificaIndiceAliquotasIss, 48,
+       [](TeECF& e) { e.RetornaIndicesAliquotasISSQN(); }},
+      {"LeituraFormasdePgto", &EcfLibrary::Bematech_FI_VerificaFormasPagamento, 3016,
+       [](TeECF& e) { e.LeituraFormasdePgto(); }},
+      {"AtualizaHoraUltimoCupom", &EcfLibrary::Bematech_FI_DataHoraUltimoDocumentoMFD, 14,
+       [](TeECF& e) { e.AtualizaHoraUltimoCupom(); }},
+      {"DataHoraUltDocEmitido", &EcfLibrary::Bematech_FI_DataHoraUltimoDocumentoMFD, 12,
+       [&](TeECF& e) { e.DataHoraUltDocEmitido(data, hora); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const printer::EcfLibrary saved = library;
+    library.*c.slot = &measureBuffer;
+    g_bufferLength = -1;
+    try {
+      c.read(ecf);
+    } catch (const platform::ConvertError&) {
+      // A blank buffer does not convert; only what was passed matters here.
+    }
+    EXPECT_EQ(g_bufferLength, c.size);
+    EXPECT_TRUE(g_bufferBlank);
+    library = saved;
+  }
+}
+
+TEST_F(ECFTest, TextsCrossTheLibraryInWindows1252AndEmptyOnesAsNull) {
+  static QList<QByteArray> args;
+  args.clear();
+  library.Bematech_FI_ImprimeCheque = [](const char* banco, const char* valor, const char* favorecido,
+                                         const char* cidade, const char* data,
+                                         const char* mensagem) -> int32_t {
+    for (const char* a : {banco, valor, favorecido, cidade, data, mensagem})
+      args << (a ? QByteArray(a) : QByteArray("<null>"));
+    return 1;
+  };
+  EXPECT_TRUE(ecf.ImprimeCheque("001", "10,00", QStringLiteral("José Conceição"),
+                                QStringLiteral("São Paulo"), "11/12/26", QString()));
+  EXPECT_EQ(args, (QList<QByteArray>{"001", "10,00", "Jos\xE9 Concei\xE7\xE3o", "S\xE3o Paulo",
+                                     "11/12/26", "<null>"}));
+
+  // Read back from Windows-1252, and the serial number trimmed on both sides.
+  library.Bematech_FI_NumeroSerieMFD = [](char* b) -> int32_t {
+    memcpy(b, "  BE\xC7 0042", 11);
+    return 1;
+  };
+  EXPECT_EQ(ecf.AtualizaNumeroSerie(), QStringLiteral("BEÇ 0042"));
+  EXPECT_EQ(ecf.Eprom(), QStringLiteral("BEÇ 0042"));
+}
+
 TEST_F(ECFTest, ReadingsKeepWhatTheLibraryLeftInTheBuffer) {
   // A failed coupon-number call leaves its six spaces after the message.
   library.Bematech_FI_NumeroCupom = [](char*) -> int32_t { return -6; };

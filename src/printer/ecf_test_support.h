@@ -77,7 +77,9 @@ class PrinterTest : public ::testing::Test {
         case platform::DialogKind::Message: kind = QStringLiteral("msg"); break;
         default: kind = QStringLiteral("outro"); break;
       }
-      out << kind + u'|' + d.caption + u'|' + d.text;
+      // A plain message carries the application's title, not the printer's.
+      const QString caption = d.kind == platform::DialogKind::Message ? QString() : d.caption;
+      out << kind + u'|' + caption + u'|' + d.text;
     }
     return out;
   }
