@@ -726,13 +726,10 @@ void CdxFileImpl::Commit() {
       if (page != 0) WriteAll(bytes.data(), kPageSize, off_t(page));
     WriteAll(dirty_[0].data(), kPageSize, 0);
   } catch (...) {
-    for (const auto& [page, bytes] : before) {
-      ssize_t ignored = ::pwrite(fd_, bytes.data(), kPageSize, off_t(page));
-      (void)ignored;
-    }
-    if (::ftruncate(fd_, off_t(file_size_)) != 0) {
-      // Nothing more to do: the error below names the file.
-    }
+    // Best effort: the write error being thrown is what the caller sees.
+    for (const auto& [page, bytes] : before)
+      if (::pwrite(fd_, bytes.data(), kPageSize, off_t(page)) != ssize_t(kPageSize)) break;
+    if (::ftruncate(fd_, off_t(file_size_)) != 0) cache_.clear();
     cache_.clear();
     decoded_.clear();
     Rollback();
@@ -825,12 +822,9 @@ std::vector<Node> CdxFileImpl::Split(int meta, const Node& node) {
     std::vector<size_t> bounds{0};
     if (node.leaf) {
       int total = cdx::LeafBytes(node.entries, 0, n, m.key_length, m.fill);
-      int per_entry_base = total / int(n);
-      (void)per_entry_base;
       // Cut where the running size passes each share of the total.
-      int running = 0;
       for (size_t i = 0; i < n && bounds.size() < pieces; ++i) {
-        running = cdx::LeafBytes(node.entries, bounds.back(), i + 1, m.key_length, m.fill);
+        int running = cdx::LeafBytes(node.entries, bounds.back(), i + 1, m.key_length, m.fill);
         if (running * int(pieces) >= total && i + 1 < n) bounds.push_back(i + 1);
       }
     } else {

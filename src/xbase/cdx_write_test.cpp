@@ -4,10 +4,12 @@
 // rebuild of the same entries.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 
 #include <filesystem>
@@ -472,6 +474,49 @@ TEST(CdxWrite, KeyTypeIsInferredFromTheKeys) {
     std::sort(want.begin(), want.end());
     EXPECT_EQ(keys, want) << c.why;
   }
+}
+
+// A write that fails half way through a commit (here: the file may not grow)
+// puts back the pages already written, so the file is as it was.
+TEST(CdxWrite, CommitThatCannotWriteLeavesTheFileAsItWas) {
+  TempDir dir;
+  const std::string path = dir / "FULL.CDX";
+  {
+    auto file = CdxFile::Create(path, {TagInfo{"K", "K", "", 40}});
+    file->Begin();
+    for (uint32_t r = 1; r <= 300; ++r) file->Insert(0, "KEY" + std::to_string(r), r);
+    file->Commit();
+  }
+  const std::string before = ReadBytes(path);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int status = 0;
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    limit.rlim_cur = limit.rlim_max = rlim_t(before.size());
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(5);
+    try {
+      auto file = CdxFile::Open(path, true);
+      file->Begin();
+      // Changes in the existing pages and new pages beyond the end.
+      for (uint32_t r = 1; r <= 100; ++r) file->Remove(0, "KEY" + std::to_string(r), r);
+      for (uint32_t r = 1000; r < 1400; ++r) file->Insert(0, "NEW" + std::to_string(r), r);
+      file->Commit();
+      status = 2;  // the commit claimed success
+    } catch (const Error& e) {
+      status = std::string(e.what()).find(path) == std::string::npos ? 3 : 0;
+    }
+    ::_exit(status);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadBytes(path), before);
+  auto file = CdxFile::Open(path, false);
+  EXPECT_EQ(file->KeyCount(0), 300u);
+  EXPECT_EQ(file->CheckTag(0), "");
 }
 
 // A walk that goes on while another handle changes the tag: it picks up
