@@ -413,8 +413,18 @@ void Table::Impl::CompileTags() {
         e.key = Expression::Compile(info.key_expression, fields, alias);
         if (!info.for_expression.empty())
           e.condition = Expression::Compile(info.for_expression, fields, alias);
+        // The key's type, from a blank record; an expression that cannot
+        // take blanks (a division by a field) is typed by its first record.
         const std::string blank = BlankRecord();
-        e.kind = e.key->Evaluate(RecordView(*this, blank, 1)).kind;
+        try {
+          e.kind = e.key->Evaluate(RecordView(*this, blank, 1)).kind;
+        } catch (const Error&) {
+          if (count > 0) {
+            std::string rec;
+            ReadRecord(1, &rec, true);
+            e.kind = e.key->Evaluate(RecordView(*this, rec, 1)).kind;
+          }
+        }
         if (e.kind == Value::Kind::kLogical) e.error = "chave lógica não suportada";
       } catch (const Error& err) {
         e.error = err.what();
