@@ -1,38 +1,20 @@
-// TeBitBtn: a picture button with preset kinds (first family: pictures mostly above the caption, preset sizes).
+// TeBitBtn: the first family of picture buttons with preset kinds.
+//
+// A kind sets caption, hint, picture (eName, mostly 32 x 32), layout (mostly
+// the picture above the caption), spacing and one of the fixed sizes 44 x 44,
+// 84 x 40 or 50 x 46, with one picture image, no modal result, and the cancel
+// flag for eSair. eCustom changes nothing at all, not even a repaint.
 #ifndef QX_CONTROLS_EBOTOES_H_
 #define QX_CONTROLS_EBOTOES_H_
 
-#include <QString>
+#include "controls/kind_button.h"
 
-#include "controls/bit_button.h"
-#include "controls/button_kinds.h"
-
-class TeBitBtn : public TBitBtn {
+class TeBitBtn : public controls::KindButton {
   Q_OBJECT
 
  public:
+  // The toolkit button's default size, 75 x 25, and kind eCustom.
   explicit TeBitBtn(QWidget* parent = nullptr);
-
-  // Stores the kind and applies its preset once: caption, hint, picture,
-  // layout, spacing, size, one picture image, no modal result, and
-  // the cancel flag for eSair. eCustom changes nothing.
-  // A value outside the enumeration is stored and applies nothing.
-  TKindPersonalizado KindPersonalizado() const { return kind_; }
-  void setKindPersonalizado(TKindPersonalizado kind);
-
-  // Setting the caption or the hint keeps everything else and makes the
-  // kind eCustom (the preset's picture stays).
-  QString Caption() const { return text(); }
-  void setCaption(const QString& caption);
-  QString Hint() const { return toolTip(); }
-  void setHint(const QString& hint);
-
-  QString About() const { return about_; }
-  void setAbout(const QString& about) { about_ = about; }
-
- private:
-  TKindPersonalizado kind_ = TKindPersonalizado::eCustom;
-  QString about_;
 };
 
 #endif  // QX_CONTROLS_EBOTOES_H_

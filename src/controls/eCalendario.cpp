@@ -8,6 +8,7 @@
 
 #include "controls/bit_button.h"
 #include "controls/pictures.h"
+#include "controls/window_placement.h"
 #include "platform/clock.h"
 #include "platform/regional.h"
 
@@ -113,10 +114,14 @@ void TfrmCalendario::showTitle() {
 }
 
 bool TfrmCalendario::event(QEvent* e) {
+  const bool handled = QDialog::event(e);
+  // QDialog centres a dialog over its parent when shown; this one belongs in
+  // the middle of the screen.
+  if (e->type() == QEvent::Show) controls::centreOnScreen(this);
   if (e->type() == QEvent::Show || e->type() == QEvent::WindowActivate) {
     shown_ = true;
     showTitle();
   }
   if (e->type() == QEvent::Hide) shown_ = false;
-  return QDialog::event(e);
+  return handled;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QCalendarWidget>
 #include <QTableView>
 #include <QTest>
@@ -114,6 +115,20 @@ TEST(Calendar, ConfirmaAcceptsAndFecharRejects) {
   EXPECT_EQ(c.result(), QDialog::Accepted);
   EXPECT_EQ(c.btnConfirma->text(), "&Confirma");
   EXPECT_EQ(c.btnFechar->text(), "&Fechar");
+}
+
+// Opened from a window in a corner, the calendar still comes up in the middle
+// of the screen, as the three-line message and the notice do.
+TEST(Calendar, OpensCentredOnTheScreenNotOverItsWindow) {
+  QWidget owner;
+  owner.setGeometry(0, 0, 200, 150);
+  owner.show();
+  TfrmCalendario c(&owner);
+  c.show();
+  const QPoint middle = c.screen()->availableGeometry().center();
+  const QPoint centre = c.frameGeometry().center();
+  EXPECT_LE((centre - middle).manhattanLength(), 2)
+      << centre.x() << "," << centre.y() << " vs " << middle.x() << "," << middle.y();
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "controls/efrmShowMessage.h"
 
+#include "controls/window_placement.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 namespace {
@@ -19,14 +20,6 @@ QLabel* messageLine(QWidget* parent, int left, int top) {
   label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
   label->setWordWrap(false);
   return label;
-}
-
-void centreOnScreen(QWidget* window) {
-  const QScreen* screen = window->screen() != nullptr ? window->screen() : QApplication::primaryScreen();
-  if (screen == nullptr) return;
-  QRect frame = window->frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  window->move(frame.topLeft());
 }
 
 }  // namespace
@@ -75,7 +68,7 @@ bool TfrmShowMessage::event(QEvent* e) {
 
 void TfrmShowMessage::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
-  centreOnScreen(this);
+  controls::centreOnScreen(this);
   eBotao->setFocus();
 }
 
@@ -88,15 +81,6 @@ void TfrmShowMessage::keyPressEvent(QKeyEvent* e) {
   QDialog::keyPressEvent(e);
 }
 
-void TfrmShowMessage::FormActivate() {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w == this || !w->isVisible()) continue;
-    if (w->windowState() & Qt::WindowMinimized) {
-      w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-    }
-    w->raise();
-  }
-  raise();
-}
+void TfrmShowMessage::FormActivate() { controls::restoreAndRaiseApplication(this); }
 
 void TfrmShowMessage::eBotaoClick() { done(QDialog::Accepted); }

@@ -2,6 +2,7 @@
 
 #include "controls/efrmShowMessage.h"
 #include "controls/unMensagem.h"
+#include "controls/window_placement.h"
 #include "platform/clock.h"
 
 #include <QApplication>
@@ -52,8 +53,6 @@ QMessageBox::Icon iconOf(DialogIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-QString applicationTitle() { return QCoreApplication::applicationName(); }
-
 DialogResult showBox(const QString& text, const QString& caption, DialogIcon icon,
                      DialogButtons buttons) {
   QMessageBox box(iconOf(icon), caption, text);
@@ -70,28 +69,19 @@ DialogResult showBox(const QString& text, const QString& caption, DialogIcon ico
   for (const ButtonSpec& spec : specs) {
     if (spec.button == clicked) return spec.result;
   }
-  // Closed without a button: what Escape would mean.
-  for (const ButtonSpec& spec : specs) {
-    if (spec.result == DialogResult::Cancel || spec.result == DialogResult::No) return spec.result;
+  // Closed without a button: what Escape means, Cancel before No.
+  for (const DialogResult escape : {DialogResult::Cancel, DialogResult::No}) {
+    for (const ButtonSpec& spec : specs) {
+      if (spec.result == escape) return escape;
+    }
   }
   return specs.first().result;
-}
-
-// Application.Restore and BringToFront: un-minimize and raise the visible windows.
-void restoreAndRaiseApplication() {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (!w->isVisible()) continue;
-    if (w->windowState() & Qt::WindowMinimized) {
-      w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-    }
-    w->raise();
-  }
 }
 
 }  // namespace
 
 void QtDialogs::message(const QString& text) {
-  showBox(text, applicationTitle(), DialogIcon::None, DialogButtons::Ok);
+  showBox(text, platform::applicationTitle(), DialogIcon::None, DialogButtons::Ok);
 }
 
 DialogResult QtDialogs::messageBox(const QString& text, const QString& caption, DialogIcon icon,
@@ -104,7 +94,7 @@ DialogResult QtDialogs::messageDlg(const QString& text, DialogIcon type, DialogB
 }
 
 void QtDialogs::errorBox(const QString& text) {
-  showBox(text, applicationTitle(), DialogIcon::Error, DialogButtons::Ok);
+  showBox(text, platform::applicationTitle(), DialogIcon::Error, DialogButtons::Ok);
 }
 
 void QtDialogs::threeLines(const QString& line1, const QString& line2, const QString& line3) {
@@ -118,8 +108,7 @@ void QtDialogs::notice(const QString& line1, const QString& line2, const QString
                        const QString& line4) {
   const auto form = std::make_unique<TfrmMensagem>();
   form->show();
-  restoreAndRaiseApplication();
-  form->raise();
+  controls::restoreAndRaiseApplication(form.get());
   form->setLinhas(line1, line2, line3, line4);
   form->repaint();
   // The user-interface thread waits here: no event reaches the notice.

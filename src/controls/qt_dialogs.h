@@ -9,15 +9,18 @@
 
 class QtDialogs : public platform::Dialogs {
  public:
-  // Plain message, caption the application's name, OK.
+  // Plain message: no icon, one OK button, caption platform::applicationTitle().
   void message(const QString& text) override;
-  // Application-modal, on top; Enter presses the first button.
+  // Application-modal, on top, Portuguese button texts; Enter presses the
+  // first button; closed without a button it answers Cancel or No when the
+  // set has one, else the first button.
   platform::DialogResult messageBox(const QString& text, const QString& caption,
                                     platform::DialogIcon icon,
                                     platform::DialogButtons buttons) override;
   platform::DialogResult messageDlg(const QString& text, platform::DialogIcon type,
                                     platform::DialogButtons buttons) override;
-  // The standard error box: error icon, the application's name as caption.
+  // The standard error box: error icon, one OK button, caption
+  // platform::applicationTitle().
   void errorBox(const QString& text) override;
   // TfrmShowMessage, modal; returns once the user closed it; always released.
   void threeLines(const QString& line1, const QString& line2, const QString& line3) override;

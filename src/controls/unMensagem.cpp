@@ -1,10 +1,10 @@
 #include "controls/unMensagem.h"
 
+#include "controls/window_placement.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 namespace {
 
@@ -48,11 +48,7 @@ void TfrmMensagem::setLinhas(const QString& linha1, const QString& linha2, const
 
 void TfrmMensagem::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-  }
+  controls::centreOnScreen(this);
 }
 
 void TfrmMensagem::closeEvent(QCloseEvent* e) { e->ignore(); }

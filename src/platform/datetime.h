@@ -15,10 +15,17 @@ using TDateTime = double;
 // The date edit's "no date" (shown 00/00/0000): 01/01/0001 minus one day.
 inline constexpr TDateTime kEmptyDate = -693594.0;
 
-TDateTime toDateTime(QDate date);                 // midnight of the day
-TDateTime toDateTime(const QDateTime& dateTime);  // local wall-clock time
-QDate dateOf(TDateTime value);                    // invalid for kEmptyDate
-QTime timeOf(TDateTime value);                    // rounded to milliseconds
+// Midnight of the day; kEmptyDate for an invalid date.
+TDateTime toDateTime(QDate date);
+// The local wall-clock time; kEmptyDate for an invalid moment.
+TDateTime toDateTime(const QDateTime& dateTime);
+// The day; invalid for kEmptyDate, days before 01/01/0001, NaN and infinity.
+// A time that rounds up to midnight belongs to the next day.
+QDate dateOf(TDateTime value);
+// The time of day rounded to milliseconds (00:00 when that reaches midnight);
+// invalid for NaN and infinity.
+QTime timeOf(TDateTime value);
+// dateOf and timeOf together; invalid when dateOf is.
 QDateTime fromDateTime(TDateTime value);
 
 }  // namespace platform

@@ -15,18 +15,6 @@ RecordingDialogs& standIn() {
 
 Dialogs* installed = nullptr;
 
-QString kindName(DialogKind kind) {
-  switch (kind) {
-    case DialogKind::Message: return QStringLiteral("message");
-    case DialogKind::MessageBox: return QStringLiteral("messageBox");
-    case DialogKind::MessageDlg: return QStringLiteral("messageDlg");
-    case DialogKind::ErrorBox: return QStringLiteral("errorBox");
-    case DialogKind::ThreeLines: return QStringLiteral("threeLines");
-    case DialogKind::Notice: return QStringLiteral("notice");
-  }
-  return QStringLiteral("dialog");
-}
-
 bool isQuestion(DialogButtons buttons) { return buttons != DialogButtons::Ok; }
 
 }  // namespace
@@ -52,7 +40,7 @@ QString ShownDialog::line() const {
   shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
   shownText.replace(u'\n', QStringLiteral("\\n"));
   shownText.replace(u'\r', QStringLiteral("\\n"));
-  QString result = kindName(kind) + QStringLiteral(": ");
+  QString result = QStringLiteral("dialog: ");
   if (!caption.isEmpty()) result += u'[' + caption + QStringLiteral("] ");
   return result + shownText;
 }
@@ -66,8 +54,10 @@ QString messageDlgCaption(DialogIcon type) {
     case DialogIcon::None: break;
   }
   // A custom dialog carries the application's title, as the original's did.
-  return QCoreApplication::applicationName();
+  return applicationTitle();
 }
+
+QString applicationTitle() { return QCoreApplication::applicationName(); }
 
 QStringList RecordingDialogs::texts() const {
   QStringList result;
@@ -89,6 +79,7 @@ DialogResult RecordingDialogs::record(ShownDialog dialog) {
 void RecordingDialogs::message(const QString& text) {
   ShownDialog d;
   d.kind = DialogKind::Message;
+  d.caption = applicationTitle();
   d.text = text;
   record(d);
 }
@@ -118,6 +109,7 @@ DialogResult RecordingDialogs::messageDlg(const QString& text, DialogIcon type,
 void RecordingDialogs::errorBox(const QString& text) {
   ShownDialog d;
   d.kind = DialogKind::ErrorBox;
+  d.caption = applicationTitle();
   d.text = text;
   d.icon = DialogIcon::Error;
   record(d);

@@ -62,9 +62,10 @@ struct ShownDialog {
   DialogButtons buttons = DialogButtons::Ok;
   DialogResult answer = DialogResult::None;
 
-  // "dialog: [caption] text", line breaks written as \n. "dialog" is the
-  // kind as message, messageBox, messageDlg, errorBox, threeLines or notice;
-  // "[caption] " is left out when there is no caption.
+  // "dialog: [caption] text", line breaks written as \n (CR LF, LF and CR
+  // alike): the literal word "dialog" for every kind, so a headless run reads
+  // the same whatever box a step shows. "[caption] " is left out for a window
+  // without a title (the three-line message).
   QString line() const;
 };
 
@@ -72,7 +73,9 @@ class RecordingDialogs : public Dialogs {
  public:
   // Answers questions in order; when the queue is empty, the first button.
   // A box whose only button is OK is no question and takes nothing from the
-  // queue. notice() pauses 1000 ms through the pause port, as the real one.
+  // queue. Each record carries the caption the real window shows (the plain
+  // message and the error box: applicationTitle()). notice() pauses 1000 ms
+  // through the pause port, as the real one.
   void queueAnswer(DialogResult result) { answers_.append(result); }
 
   const QList<ShownDialog>& shown() const { return shown_; }
@@ -112,8 +115,14 @@ class ScopedDialogs {
   RecordingDialogs recorder;
 };
 
-// Standard caption of a MessageDlg type.
+// Standard caption of a MessageDlg type; applicationTitle() for DialogIcon::None.
 QString messageDlgCaption(DialogIcon type);
+
+// The caption of the plain message box and of the standard error box, as the
+// original platform titled them: the application's name
+// (QCoreApplication::applicationName(), the executable's name unless the
+// program sets one).
+QString applicationTitle();
 
 }  // namespace platform
 

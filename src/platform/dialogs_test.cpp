@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 namespace {
 
 using platform::DialogButtons;
@@ -87,7 +89,20 @@ TEST(Dialogs, RecorderAnswersQuestionsFromTheQueueInOrder) {
   EXPECT_EQ(rec.texts(), (QStringList{"aviso", "a?", "b?", "c?"}));
 }
 
-TEST(Dialogs, RecorderKeepsEveryKindWithItsLine) {
+// Keeps the application's name for a test and gives the old one back.
+class ScopedApplicationName {
+ public:
+  explicit ScopedApplicationName(const QString& name) : old_(QCoreApplication::applicationName()) {
+    QCoreApplication::setApplicationName(name);
+  }
+  ~ScopedApplicationName() { QCoreApplication::setApplicationName(old_); }
+
+ private:
+  QString old_;
+};
+
+TEST(Dialogs, RecorderKeepsEveryKindWithItsCaptionAndLine) {
+  const ScopedApplicationName name(QStringLiteral("fpopular"));
   platform::RecordingDialogs rec;
   platform::RecordingPause pause;
   platform::ScopedPause scopedPause(&pause);
@@ -96,23 +111,41 @@ TEST(Dialogs, RecorderKeepsEveryKindWithItsLine) {
                  DialogIcon::Information, DialogButtons::Ok);
   rec.messageDlg(QStringLiteral("ESTA VENDA JA FOI AUTORIZADA"), DialogIcon::Warning,
                  DialogButtons::Ok);
-  rec.errorBox(QStringLiteral("Arquivo C:\\FPopular\\FP_ENV.TXT não pode ser criado"));
+  rec.messageDlg(QStringLiteral("Sem tipo"), DialogIcon::None, DialogButtons::Ok);
+  rec.errorBox(QStringLiteral("Arquivo C:\\FPopular\\FP_ENV.TXT\r\nnão pode ser criado"));
   rec.threeLines(QString(), QStringLiteral("Pouco papel"), QString());
-  rec.notice(QString(), QStringLiteral("ECF Desligada"), QString(), QString());
+  rec.notice(QString(), QStringLiteral("ECF Desligada"), QString(), QStringLiteral("a\rb"));
   rec.beep();
 
-  const QStringList expected = {
-      QStringLiteral("message: Cupom não encontrado!"),
-      QStringLiteral("messageBox: [QX Farmácia Popular] Linha 1\\nLinha 2"),
-      QStringLiteral("messageDlg: [Aviso] ESTA VENDA JA FOI AUTORIZADA"),
-      QStringLiteral("errorBox: Arquivo C:\\FPopular\\FP_ENV.TXT não pode ser criado"),
-      QStringLiteral("threeLines: \\nPouco papel\\n"),
-      QStringLiteral("notice: [ Mensagem do TEF] \\nECF Desligada\\n\\n"),
+  // Every kind reads "dialog: [caption] text"; the plain message and the
+  // error box carry the application's title, as their real windows do, and
+  // only the untitled three-line message has no caption.
+  const struct {
+    DialogKind kind;
+    QString caption, line;
+  } expected[] = {
+      {DialogKind::Message, QStringLiteral("fpopular"),
+       QStringLiteral("dialog: [fpopular] Cupom não encontrado!")},
+      {DialogKind::MessageBox, QStringLiteral("QX Farmácia Popular"),
+       QStringLiteral("dialog: [QX Farmácia Popular] Linha 1\\nLinha 2")},
+      {DialogKind::MessageDlg, QStringLiteral("Aviso"),
+       QStringLiteral("dialog: [Aviso] ESTA VENDA JA FOI AUTORIZADA")},
+      {DialogKind::MessageDlg, QStringLiteral("fpopular"),
+       QStringLiteral("dialog: [fpopular] Sem tipo")},
+      {DialogKind::ErrorBox, QStringLiteral("fpopular"),
+       QStringLiteral("dialog: [fpopular] Arquivo C:\\FPopular\\FP_ENV.TXT\\nnão pode ser criado")},
+      {DialogKind::ThreeLines, QString(), QStringLiteral("dialog: \\nPouco papel\\n")},
+      {DialogKind::Notice, QStringLiteral(" Mensagem do TEF"),
+       QStringLiteral("dialog: [ Mensagem do TEF] \\nECF Desligada\\n\\na\\nb")},
   };
-  ASSERT_EQ(rec.shown().size(), expected.size());
-  for (int i = 0; i < expected.size(); ++i) EXPECT_EQ(rec.shown()[i].line(), expected[i]);
-  EXPECT_EQ(rec.shown()[4].kind, DialogKind::ThreeLines);
-  EXPECT_EQ(rec.shown()[5].kind, DialogKind::Notice);
+  ASSERT_EQ(rec.shown().size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const platform::ShownDialog& d = rec.shown()[static_cast<qsizetype>(i)];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(d.kind, expected[i].kind);
+    EXPECT_EQ(d.caption, expected[i].caption);
+    EXPECT_EQ(d.line(), expected[i].line);
+  }
   EXPECT_EQ(rec.beeps(), 1);
   // The notice holds the user-interface thread for its second, through the pause port.
   EXPECT_EQ(pause.pauses(), QList<int>{1000});

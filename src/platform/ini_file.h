@@ -17,11 +17,23 @@ class IniFile {
  public:
   explicit IniFile(QString path);  // Windows or Linux path (see paths.h)
 
+  // The key's value, one pair of matching quotes around it dropped;
+  // defaultValue when the file, the section or the key is missing. Throws
+  // platform::Error naming the file when it exists but cannot be read (held
+  // exclusively by another process, a directory, no permission).
   QString readString(const QString& section, const QString& key,
                      const QString& defaultValue = QString()) const;
+  // A decimal value, or hexadecimal after "0x" or "$"; defaultValue when the
+  // key is missing, empty, no number or outside the 32-bit range.
   int readInteger(const QString& section, const QString& key, int defaultValue) const;
 
-  // Throws platform::Error naming the file when it cannot be written.
+  // Writes key=value into the section (the key keeps the spelling the file
+  // has), replacing the file in one step so that a failure leaves the old
+  // content. Throws platform::Error naming the file when it cannot be
+  // written or is held by another process, and when a name could not be
+  // read back (empty, "]" in the section, "=" in the key, a key starting
+  // with ";" or "[", a line break in either) or the value holds a line
+  // break; nothing is written then.
   void writeString(const QString& section, const QString& key, const QString& value);
 
   const QString& path() const { return path_; }
