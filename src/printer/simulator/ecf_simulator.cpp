@@ -458,7 +458,8 @@ int32_t run(const char* function, Kind kind, const std::function<Outcome(Sim&)>&
     const Outcome o = action(sim);
     if (kind != Kind::Local) {
       s.ack = 6;
-      s.st1 = s.faults.paper == Paper::Low ? 64 : 0;
+      // The paper sensor is reported with every command, not only with printing ones.
+      s.st1 = s.faults.paper == Paper::Out ? 128 : s.faults.paper == Paper::Low ? 64 : 0;
       s.st2 = 0;
       if (!o.executed) {
         s.st2 |= 1;
@@ -627,12 +628,13 @@ int32_t Bematech_FI_ReducaoZ(const char*, const char*) {
   return run("Bematech_FI_ReducaoZ", Kind::Print, [](Sim& sim) {
     if (!sim.docIs("nenhum")) return refused(sim.s);
     State& s = sim.s;
+    // The day being closed is that of its documents, which may be yesterday.
+    const QDate movement = s.lastDocument.isValid() ? s.lastDocument.date() : sim.now().date();
     sim.newDocument();
     ++s.crz;
     qint64 gross = 0;
     for (auto it = s.dayTotals.cbegin(); it != s.dayTotals.cend(); ++it)
       if (it.key() != QLatin1String("CANC") && it.key() != QLatin1String("DESC")) gross += it.value();
-    const QDate movement = s.lastDocument.date();
     s.reductions.append(Reduction{s.crz, sim.now(), movement, s.coo, s.grandTotal, gross});
     sim.header(QStringLiteral("REDUÇÃO Z"), {QStringLiteral("CRZ:") + digits(s.crz, 4)});
     sim.tape({QStringLiteral("Movimento de %1").arg(movement.toString(QStringLiteral("dd/MM/yyyy"))),

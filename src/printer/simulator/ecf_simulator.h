@@ -12,7 +12,8 @@
 //
 // Status bytes, as RetornoImpressora reports them for the last command:
 //   acknowledge 6, or 21 under the "nak" fault (the command is not executed);
-//   status 1 bit 7 paper out (printing commands are not executed), bit 6
+//   status 1 bit 7 paper out (with every command; printing ones are not
+//   executed), bit 6
 //   paper low, bit 1 a fiscal coupon is open and stopped the command, bit 0 an
 //   invalid parameter; status 2 bit 0 the command was not executed.
 // Return codes: 1 the command reached the printer (see the status), -6 the
