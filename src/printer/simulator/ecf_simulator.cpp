@@ -1424,21 +1424,21 @@ void leaveCouponOpen() {
                                          "(há outro documento aberto ou uma falha ativa)."));
 }
 
-int registerSale(const QList<SaleItem>& items, const QString& payment) {
-  auto check = [](int32_t code, const char* what) {
-    const Snapshot s = snapshot();
-    if (code != 1 || s.ack != 6 || (s.status2 & 1) != 0)
-      throw platform::Error(QStringLiteral("Impressora simulada recusou %1 (retorno %2, ACK %3, "
-                                           "ST1 %4, ST2 %5).")
-                                .arg(QString::fromLatin1(what))
-                                .arg(code)
-                                .arg(s.ack)
-                                .arg(s.status1)
-                                .arg(s.status2));
-  };
-  if (items.isEmpty()) throw platform::Error(QStringLiteral("Venda sem itens."));
-  check(Bematech_FI_AbreCupom(nullptr), "a abertura do cupom");
-  const int coo = snapshot().coo;
+namespace {
+
+void check(int32_t code, const char* what) {
+  const Snapshot s = snapshot();
+  if (code != 1 || s.ack != 6 || (s.status2 & 1) != 0)
+    throw platform::Error(QStringLiteral("Impressora simulada recusou %1 (retorno %2, ACK %3, "
+                                         "ST1 %4, ST2 %5).")
+                              .arg(QString::fromLatin1(what))
+                              .arg(code)
+                              .arg(s.ack)
+                              .arg(s.status1)
+                              .arg(s.status2));
+}
+
+void sellAndClose(const QList<SaleItem>& items, const QString& payment) {
   for (const SaleItem& it : items) {
     const QByteArray code = platform::toAnsi(it.code), desc = platform::toAnsi(it.description),
                      tax = platform::toAnsi(it.taxCode), price = platform::toAnsi(it.unitPrice),
@@ -1450,6 +1450,25 @@ int registerSale(const QList<SaleItem>& items, const QString& payment) {
   }
   const QByteArray form = platform::toAnsi(payment);
   check(Bematech_FI_FechaCupomResumido(form.constData(), nullptr), "o fechamento do cupom");
+}
+
+}  // namespace
+
+int registerSale(const QList<SaleItem>& items, const QString& payment) {
+  if (items.isEmpty()) throw platform::Error(QStringLiteral("Venda sem itens."));
+  check(Bematech_FI_AbreCupom(nullptr), "a abertura do cupom");
+  const int coo = snapshot().coo;
+  try {
+    sellAndClose(items, payment);
+  } catch (const platform::Error& e) {
+    // A sale refused half-way must not leave the printer blocked by its coupon.
+    const bool cancelled = Bematech_FI_CancelaCupom() == 1 &&
+                           snapshot().openDocument == QLatin1String("nenhum");
+    const QString coupon = QStringLiteral("%1").arg(coo, 6, 10, QLatin1Char('0'));
+    throw platform::Error(e.message() + (cancelled ? QStringLiteral(" O cupom %1 foi cancelado.")
+                                                   : QStringLiteral(" O cupom %1 continua aberto."))
+                                            .arg(coupon));
+  }
   return coo;
 }
 

@@ -78,7 +78,9 @@ struct SaleItem {
 
 // Registers a sale the way the shop's sales system does when it prints a
 // coupon: open, one item line each, closed in cash. Answers the coupon's COO,
-// or throws platform::Error saying which command the printer refused.
+// or throws platform::Error saying which command the printer refused; a
+// coupon refused after its opening is cancelled, so that it does not block
+// the printer.
 int registerSale(const QList<SaleItem>& items, const QString& payment = QStringLiteral("Dinheiro"));
 
 }  // namespace ecfsim

@@ -1,6 +1,7 @@
 #include "printer/simulator/ecf_simulator.h"
 
 #include "platform/clock.h"
+#include "platform/error.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -138,6 +139,20 @@ TEST_F(SimulatorTest, CountersAdvanceByDocument) {
     EXPECT_EQ(after.lastDocument, clock.now().addSecs(-30).toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
   }
   EXPECT_EQ(read(&ecfsim::Bematech_FI_GrandeTotal, 18), QString(15, u'0') + QStringLiteral("990"));
+}
+
+TEST_F(SimulatorTest, ASaleRefusedHalfWayDoesNotLeaveItsCouponOpen) {
+  const QList<ecfsim::SaleItem> bad{{QStringLiteral("7891"), QStringLiteral("Dipirona"),
+                                     QStringLiteral("FF"), QStringLiteral("1"), QStringLiteral("abc")}};
+  try {
+    ecfsim::registerSale(bad);
+    ADD_FAILURE() << "a price that is no number was accepted";
+  } catch (const platform::Error& e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("a venda do item")));
+    EXPECT_TRUE(e.message().endsWith(QStringLiteral("O cupom 000001 foi cancelado.")));
+  }
+  EXPECT_EQ(ecfsim::snapshot().openDocument, QStringLiteral("nenhum"));
+  EXPECT_TRUE(printReport({"depois\r\n"}));
 }
 
 TEST_F(SimulatorTest, ReductionAfterMidnightClosesTheDayOfItsDocuments) {
