@@ -58,24 +58,24 @@ DialogResult showBox(const QString& text, const QString& caption, DialogIcon ico
   QMessageBox box(iconOf(icon), caption, text);
   box.setWindowModality(Qt::ApplicationModal);
   box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  const QList<ButtonSpec> specs = buttonsOf(buttons);
+  const QList<ButtonSpec> choices = buttonsOf(buttons);
   box.setStandardButtons(QMessageBox::NoButton);
-  for (const ButtonSpec& spec : specs) {
-    box.addButton(spec.button)->setText(QString::fromUtf16(spec.text));
+  for (const ButtonSpec& choice : choices) {
+    box.addButton(choice.button)->setText(QString::fromUtf16(choice.text));
   }
-  box.setDefaultButton(specs.first().button);
+  box.setDefaultButton(choices.first().button);
   box.exec();
   const auto clicked = box.standardButton(box.clickedButton());
-  for (const ButtonSpec& spec : specs) {
-    if (spec.button == clicked) return spec.result;
+  for (const ButtonSpec& choice : choices) {
+    if (choice.button == clicked) return choice.result;
   }
   // Closed without a button: what Escape means, Cancel before No.
   for (const DialogResult escape : {DialogResult::Cancel, DialogResult::No}) {
-    for (const ButtonSpec& spec : specs) {
-      if (spec.result == escape) return escape;
+    for (const ButtonSpec& choice : choices) {
+      if (choice.result == escape) return escape;
     }
   }
-  return specs.first().result;
+  return choices.first().result;
 }
 
 }  // namespace

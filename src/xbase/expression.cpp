@@ -383,20 +383,20 @@ class Parser {
       n->op = Op::kRecno;
       return n;
     }
-    const FnSpec* spec = nullptr;
+    const FnSpec* fn_def = nullptr;
     for (const FnSpec& f : kFunctions) {
       const std::string_view full(f.name);
       if (name == full || (name.size() >= 4 && full.substr(0, name.size()) == name)) {
-        spec = &f;
+        fn_def = &f;
         break;
       }
     }
-    if (spec == nullptr) Fail("função " + name + "() desconhecida");
+    if (fn_def == nullptr) Fail("função " + name + "() desconhecida");
     const int count = static_cast<int>(args.size());
-    if (count < spec->min_args || count > spec->max_args)
-      Fail("número de argumentos errado em " + std::string(spec->name) + "()");
+    if (count < fn_def->min_args || count > fn_def->max_args)
+      Fail("número de argumentos errado em " + std::string(fn_def->name) + "()");
     n->op = Op::kCall;
-    n->fn = spec->fn;
+    n->fn = fn_def->fn;
     for (const auto& arg : args) n->height = std::max(n->height, arg->height + 1);
     if (n->height > kMaxHeight) Fail("expressão longa demais");
     n->args = std::move(args);

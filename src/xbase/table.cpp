@@ -371,7 +371,7 @@ struct Table::Impl {
 
   // --- Indexes ---------------------------------------------------------------
 
-  void OpenIndex(const std::string& spec, bool writable);
+  void OpenIndex(const std::string& name, bool writable);
   void CompileTags();
   std::string EncodeKey(const TagExpressions& e, int key_length, std::string_view rec, uint32_t r) const;
   bool Belongs(const TagExpressions& e, std::string_view rec, uint32_t r) const;
@@ -388,11 +388,11 @@ bool Table::Impl::Visible(uint32_t r) {
   return filter->Test(RecordView(*this, record, r));
 }
 
-void Table::Impl::OpenIndex(const std::string& spec, bool writable) {
-  std::string file = spec;
+void Table::Impl::OpenIndex(const std::string& name, bool writable) {
+  std::string file = name;
   const std::string base = BaseName(file);
   if (base.find('.') == std::string::npos) file += ".CDX";
-  const std::string dir = spec.find('/') == std::string::npos ? DirName(path) : DirName(file);
+  const std::string dir = name.find('/') == std::string::npos ? DirName(path) : DirName(file);
   const std::string found = FindInsensitive(dir, BaseName(file));
   if (found.empty()) Fail("índice " + BaseName(file) + " não encontrado");
   for (const auto& open : indexes) {
@@ -713,7 +713,7 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& o
     if (cdx.empty()) t->Fail("índice estrutural " + Stem(t->name) + ".CDX não encontrado");
     t->indexes.push_back(CdxFile::Open(cdx, writable));
   }
-  for (const std::string& spec : options.index_files) t->OpenIndex(spec, writable);
+  for (const std::string& name : options.index_files) t->OpenIndex(name, writable);
   t->CompileTags();
   std::unique_ptr<Table> table(new Table(std::move(t)));
   table->First();

@@ -122,10 +122,10 @@ int fault(const QStringList& a) {
 
 int sale(const QStringList& a) {
   QList<ecfsim::SaleItem> items;
-  for (const QString& spec : a) {
-    const QStringList p = spec.split(u':');
+  for (const QString& item_text : a) {
+    const QStringList p = item_text.split(u':');
     if (p.size() != 4)
-      throw platform::Error(QStringLiteral("item \"%1\": use CODIGO:DESCRICAO:QTD:PRECO").arg(spec));
+      throw platform::Error(QStringLiteral("item \"%1\": use CODIGO:DESCRICAO:QTD:PRECO").arg(item_text));
     ecfsim::SaleItem it;
     it.code = p[0];
     it.description = p[1];

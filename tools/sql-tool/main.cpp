@@ -104,17 +104,17 @@ int main(int argc, char** argv) {
     if (arg == "--csv") {
       csv = true;
     } else if (arg == "--index" && i + 1 < argc) {
-      const std::string spec = argv[++i];
-      const size_t eq = spec.find('=');
+      const std::string option = argv[++i];
+      const size_t eq = option.find('=');
       if (eq == std::string::npos || eq == 0) {
-        std::cerr << "sql-tool: --index espera TABELA=INDICE[,INDICE...], recebeu \"" << spec << "\"\n";
+        std::cerr << "sql-tool: --index espera TABELA=INDICE[,INDICE...], recebeu \"" << option << "\"\n";
         return 2;
       }
       std::vector<std::string> files;
-      std::stringstream list(spec.substr(eq + 1));
+      std::stringstream list(option.substr(eq + 1));
       for (std::string f; std::getline(list, f, ',');)
         if (!f.empty()) files.push_back(f);
-      indexes.emplace_back(spec.substr(0, eq), files);
+      indexes.emplace_back(option.substr(0, eq), files);
     } else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       return 0;
