@@ -6,8 +6,10 @@
 #include "platform/clock.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 #include <memory>
 
@@ -16,6 +18,9 @@ using platform::DialogIcon;
 using platform::DialogResult;
 
 namespace {
+
+// Longest wait for the window system to expose the notice before drawing it.
+constexpr int kExposeWaitMs = 250;
 
 struct ButtonSpec {
   QMessageBox::StandardButton button;
@@ -110,6 +115,14 @@ void QtDialogs::notice(const QString& line1, const QString& line2, const QString
   form->show();
   controls::restoreAndRaiseApplication(form.get());
   form->setLinhas(line1, line2, line3, line4);
+  // A window just shown is drawn only once the window system has exposed it;
+  // without waiting for that the notice would stay blank for its second.
+  QElapsedTimer waited;
+  waited.start();
+  while (form->windowHandle() != nullptr && !form->windowHandle()->isExposed() &&
+         waited.elapsed() < kExposeWaitMs) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+  }
   form->repaint();
   // The user-interface thread waits here: no event reaches the notice.
   platform::sleepMs(1000);
