@@ -58,6 +58,14 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = 130, i
   return l;
 }
 
+// A command button of the window's own family with a preset kind.
+QPushButton* botaoPreset(QWidget* parent, TKindPersonalizado kind, const char* nome) {
+  auto* b = new TeBitBtn2(parent);
+  b->setKindPersonalizado(kind);
+  b->setObjectName(nome);
+  return b;
+}
+
 }  // namespace
 
 // --- Fixed lists ----------------------------------------------------------
@@ -269,19 +277,9 @@ void TForm1::createPages(QWidget* parent) {
   edtAltPosologia->setGeometry(150, 26, 80, 21);
   auto* faixa = new QFrame(tabPosolog);
   faixa->setGeometry(0, 83, 289, 54);
-  {
-    auto* b = new TeBitBtn2(faixa);
-    b->setKindPersonalizado(TKindPersonalizado::eConfirmar);
-    btn2 = b;
-  }
-  btn2->setObjectName("btn2");
+  btn2 = botaoPreset(faixa, TKindPersonalizado::eConfirmar, "btn2");
   btn2->setGeometry(50, 5, 90, 44);
-  {
-    auto* b = new TeBitBtn2(faixa);
-    b->setKindPersonalizado(TKindPersonalizado::eCancelar);
-    btn3 = b;
-  }
-  btn3->setObjectName("btn3");
+  btn3 = botaoPreset(faixa, TKindPersonalizado::eCancelar, "btn3");
   btn3->setGeometry(150, 5, 90, 44);
   tabPosolog->hide();
 
@@ -310,19 +308,9 @@ void TForm1::createPages(QWidget* parent) {
   btnPesqProd = new QPushButton("...", Panel6);
   btnPesqProd->setObjectName("btnPesqProd");
   btnPesqProd->setGeometry(334, 76, 24, 21);
-  {
-    auto* b = new TeBitBtn2(Panel6);
-    b->setKindPersonalizado(TKindPersonalizado::eConfirmar);
-    btnConfirma = b;
-  }
-  btnConfirma->setObjectName("btnConfirma");
+  btnConfirma = botaoPreset(Panel6, TKindPersonalizado::eConfirmar, "btnConfirma");
   btnConfirma->setGeometry(100, 120, 90, 44);
-  {
-    auto* b = new TeBitBtn2(Panel6);
-    b->setKindPersonalizado(TKindPersonalizado::eCancelar);
-    btnCancelar = b;
-  }
-  btnCancelar->setObjectName("btnCancelar");
+  btnCancelar = botaoPreset(Panel6, TKindPersonalizado::eCancelar, "btnCancelar");
   btnCancelar->setGeometry(210, 120, 90, 44);
   Panel6->hide();
 
@@ -549,13 +537,26 @@ void TForm1::btnBuscarCuponsClick() {
           platform::DialogIcon::Warning, platform::DialogButtons::Ok);
       return;
     }
+    // An item whose product is gone is left out and named: filling its row
+    // from whichever product happens to be current would send another
+    // medicine's code and price to the authorizer.
+    QStringList semCadastro;
     for (ibqSolicitacao->first(); !ibqSolicitacao->eof(); ibqSolicitacao->next()) {
-      ibdProdutos->locate("CODITEM", ibqSolicitacao->fieldAsString("CODPRO_PRO"));
+      const QString codigo = ibqSolicitacao->fieldAsString("CODPRO_PRO");
+      if (!ibdProdutos->locate("CODITEM", codigo)) {
+        semCadastro << codigo;
+        continue;
+      }
       InserirItens(ibqSolicitacao->fieldAsFloat("QTDE"));
     }
     edtCPF->setText(ibqSolicitacao->fieldAsString("CPF_CLI"));
     senhaVen = ibqSolicitacao->fieldAsString("senha_fp");
     UsuarioVen = ibqSolicitacao->fieldAsString("Usuario_fp");
+    if (!semCadastro.isEmpty())
+      platform::dialogs().messageDlg(
+          QStringLiteral("Produto do cupom não encontrado no cadastro de produtos, item não incluído: %1")
+              .arg(semCadastro.join(QStringLiteral(", "))),
+          platform::DialogIcon::Warning, platform::DialogButtons::Ok);
   });
 }
 
@@ -809,14 +810,15 @@ void TForm1::ebConfirmaClick() {
       if (codretorno == exchange::kConfirmado || codretorno == exchange::kConfirmadoParcial) {
         codaut = cab.codigo;
         Memo1->clear();
-        for (const QString& linha : FP_REQ) {
-          if (Copia(linha, 1, 2) == "07") Memo1->appendPlainText(linha.mid(2));
-        }
+        for (const QString& linha : exchange::LinhasComprovante(FP_REQ)) Memo1->appendPlainText(linha);
         RegistraAutorizacao();
         ImprimeComprovanteFP();
       }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
       platform::dialogs().message(msg);
+      // The authorizer's message alone reads as success while the sale's
+      // record or its printed-document row is missing: say what failed.
+      platform::dialogs().errorBox(platform::errorText(e));
       return;
     }
     AtualizaTotalizadores(2);

@@ -127,7 +127,7 @@ class TForm1 : public QWidget {
   // The hidden test button's CPF numbers.
   static const QStringList& CpfsTeste();
 
-  // Operations of the sale (Part of the workflow, callable by tests).
+  // Operations of the sale, callable by tests.
   // Appends a grid row from the current product and a quantity of boxes.
   void InserirItens(double caixas);
   void AtualizaTotalizadores(int modo);

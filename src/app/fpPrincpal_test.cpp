@@ -314,6 +314,24 @@ TEST(ConsultaTest, TwoLookupsGiveTheSameRowsAsOne) {
   EXPECT_EQ(form->LbValorTotalVenda->text(), "49,10");
 }
 
+TEST(ConsultaTest, ItemWhoseProductIsGoneIsLeftOutAndNamed) {
+  Maquina m;
+  m.CriaLojaDemo();
+  apptest::MudaProduto(m.dados, "7896422506359", true);  // the sale's second item
+  auto form = m.AbreJanela();
+  form->btnBuscarCuponsClick();
+  ASSERT_EQ(m.dialogos().shown().size(), 1);
+  EXPECT_EQ(m.dialogos().shown().at(0).icon, platform::DialogIcon::Warning);
+  EXPECT_EQ(m.dialogos().shown().at(0).text,
+            "Produto do cupom não encontrado no cadastro de produtos, item não incluído: 7896422506359");
+  ASSERT_EQ(form->StringGrid1->RowCount(), 3);
+  EXPECT_EQ(Linha(form->StringGrid1, 1).mid(0, 2),
+            (QStringList{"7896004703398", "LOSARTANA POTASSICA 50MG C/30 COMP"}));
+  EXPECT_EQ(Linha(form->StringGrid1, 2).mid(0, 2), (QStringList{"7896714200217", "SINVASTATINA 20MG C/30 COMP"}));
+  EXPECT_EQ(form->LbValorTotalVenda->text(), "40,60");
+  EXPECT_EQ(form->edtCPF->text(), "52998224725");
+}
+
 struct CasoCupom {
   const char* nome;
   int diasAtras;        // the sale's date relative to today

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <cstring>
+
 #include "app/fpPrincpal.h"
 #include "app/testing/app_test_support.h"
 #include "app/typed_length_edit.h"
@@ -19,9 +21,10 @@
 #include "exchange/aguarde_fp.h"
 #include "loja_demo.h"
 #include "platform/files.h"
+#include "printer/ecf_library.h"
+#include "printer/ecf_test_support.h"
 #include "shopdb/catalogue.h"
 #include "shopdb/table_handle.h"
-#include "xbase/table.h"
 
 using apptest::Cabecalho;
 using apptest::ItemConf;
@@ -203,23 +206,8 @@ INSTANTIATE_TEST_SUITE_P(
                 false, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-// Changes the catalogue behind the window's back, as the shop's system may.
-void MudaProduto(const QString& dados, const char* codigo, bool apaga) {
-  xbase::OpenOptions o;
-  o.index_files = {"CODITEM", "SIDESCIT", "SIORIGIT"};
-  auto t = xbase::Table::Open((dados + "/ITEM.DBF").toStdString(), o);
-  ASSERT_TRUE(t->Locate("CODITEM", codigo));
-  if (apaga) {
-    t->Delete();
-  } else {
-    t->Edit();
-    t->SetNumber("QTDE_COMP", 0);
-    t->Post();
-  }
-}
-
 TEST_F(Fluxo, ProductGoneFromTheCatalogueStopsTheAnswerWithAMessage) {
-  MudaProduto(m.dados, "7896422506359", true);
+  apptest::MudaProduto(m.dados, "7896422506359", true);
   PreAutoriza(RespostaPre());
   EXPECT_EQ(m.dialogos().texts(), QStringList{"Produto 7896422506359 não encontrado no cadastro de produtos."});
   EXPECT_EQ(form->StringGrid2->Cells(0, 1), "7896004703398");
@@ -230,7 +218,7 @@ TEST_F(Fluxo, ProductGoneFromTheCatalogueStopsTheAnswerWithAMessage) {
 }
 
 TEST_F(Fluxo, ProductWithoutPillCountMakesTheAnswerInvalid) {
-  MudaProduto(m.dados, "7896004703398", false);
+  apptest::MudaProduto(m.dados, "7896004703398", false);
   PreAutoriza(RespostaPre());
   EXPECT_EQ(m.dialogos().texts(), QStringList{kInvalido});
   EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
@@ -392,5 +380,170 @@ TEST_F(Fluxo, CancelledConfirmationWaitKeepsTheConfirmation) {
   EXPECT_TRUE(form->ebConfirma->isEnabled());
   EXPECT_TRUE(LinhasEcfarqge().isEmpty());
 }
+
+TEST_F(Fluxo, RecordingErrorAfterTheAuthorizerConfirmedShowsItsMessageAndTheError) {
+  PreAutoriza(RespostaPre());
+  m.dialogos().clear();
+  ASSERT_TRUE(QFile::remove(m.dados + "/ECFARQGE.DBF"));
+  Confirma(RespostaConf("00R", kComprovante));
+  const QList<platform::ShownDialog>& d = m.dialogos().shown();
+  ASSERT_EQ(d.size(), 2) << m.dialogos().texts().join("|").toStdString();
+  EXPECT_EQ(d.at(0).kind, DialogKind::Message);
+  EXPECT_EQ(d.at(0).text, "AUTORIZACAO CONFIRMADA");
+  EXPECT_EQ(d.at(1).kind, DialogKind::ErrorBox);
+  EXPECT_TRUE(d.at(1).text.contains("ECFARQGE", Qt::CaseInsensitive)) << d.at(1).text.toStdString();
+  // What came before the failure stays done; the program does not end.
+  EXPECT_EQ(LinhasEcfmovim({"COD_DSUS"}).at(1).at(1), kCodAut);
+  EXPECT_EQ(form->Memo1->toPlainText().split('\n'), kComprovante);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->ebConfirma->isEnabled());
+  EXPECT_EQ(form->edtSolicitacao->text(), "000042");
+}
+
+TEST_F(Fluxo, ArchiveThatCannotBeWrittenEndsTheConfirmationBeforeAnythingIsRecorded) {
+  PreAutoriza(RespostaPre());
+  m.dialogos().clear();
+  QFile bloqueia(m.Troca("ARQ"));  // a file where the archive directory goes
+  ASSERT_TRUE(bloqueia.open(QIODevice::WriteOnly));
+  bloqueia.close();
+  const QString bobinaAntes = m.Bobina();
+  Confirma(RespostaConf("00R", kComprovante));
+  ASSERT_EQ(m.dialogos().shown().size(), 1) << m.dialogos().texts().join("|").toStdString();
+  EXPECT_EQ(m.dialogos().shown().at(0).kind, DialogKind::ErrorBox);
+  EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
+  EXPECT_EQ(LinhasEcfmovim({"COD_DSUS"}).at(1).at(1), "");
+  EXPECT_TRUE(LinhasEcfarqge().isEmpty());
+  EXPECT_EQ(m.Bobina(), bobinaAntes);
+  EXPECT_TRUE(form->ebConfirma->isEnabled());
+  EXPECT_TRUE(form->isVisible());
+}
+
+// --- Receipt and printed-document row -------------------------------------------
+
+// The printer's answers, distinct per question, so that a value stored in
+// the wrong field shows; each question is recorded as it is asked.
+int32_t Responde(const char* pergunta, char* destino, const char* valor) {
+  ecftest::calls() << QString::fromLatin1(pergunta);
+  std::memcpy(destino, valor, std::strlen(valor));
+  return 1;
+}
+int32_t ContadorRG(char* v) { return Responde("CRG", v, "000007"); }
+int32_t ContadorCDC(char* v) { return Responde("CDC", v, "000005"); }
+int32_t ContadorGNF(char* v) { return Responde("GNF", v, "000123"); }
+int32_t DataHoraUltimo(char* v) { return Responde("DATAHORA", v, "101226143005"); }
+int32_t NumeroCupom(char* v) { return Responde("COO", v, "000456"); }
+int32_t AbreRelatorio(const char* indice) {
+  ecftest::calls() << "ABRE";
+  return ecfsim::Bematech_FI_AbreRelatorioGerencialMFD(indice);
+}
+int32_t LinhaRelatorio(const char* texto) {
+  // As the library receives it: Windows-1252 bytes, the line ended by CR LF.
+  ecftest::calls() << "LINHA " + QString::fromLatin1(texto).remove(QStringLiteral("\r\n"));
+  return ecfsim::Bematech_FI_UsaRelatorioGerencialMFD(texto);
+}
+int32_t FechaRelatorio() {
+  ecftest::calls() << "FECHA";
+  return ecfsim::Bematech_FI_FechaRelatorioGerencial();
+}
+
+class Comprovante : public Fluxo {
+ protected:
+  void SetUp() override {
+    Fluxo::SetUp();
+    biblioteca = ecftest::recordingLibrary();
+    biblioteca.Bematech_FI_ContadorRelatoriosGerenciaisMFD = &ContadorRG;
+    biblioteca.Bematech_FI_ContadorComprovantesCreditoMFD = &ContadorCDC;
+    biblioteca.Bematech_FI_NumeroOperacoesNaoFiscais = &ContadorGNF;
+    biblioteca.Bematech_FI_DataHoraUltimoDocumentoMFD = &DataHoraUltimo;
+    biblioteca.Bematech_FI_NumeroCupom = &NumeroCupom;
+    biblioteca.Bematech_FI_AbreRelatorioGerencialMFD = &AbreRelatorio;
+    biblioteca.Bematech_FI_UsaRelatorioGerencialMFD = &LinhaRelatorio;
+    biblioteca.Bematech_FI_FechaRelatorioGerencial = &FechaRelatorio;
+    printer::installEcfLibrary(&biblioteca);
+    ecftest::calls().clear();
+  }
+  void TearDown() override { printer::installEcfLibrary(nullptr); }
+
+  // The questions and report commands, without the status readings between.
+  static QStringList Perguntas() {
+    QStringList p;
+    for (const QString& c : ecftest::calls())
+      if (!c.startsWith("Bematech_FI_")) p << c;
+    return p;
+  }
+
+  QStringList LinhaEcfarqge() {
+    shopdb::TableHandle t(shopdb::ibdECFARQGE());
+    t.setDirectory(m.dados);
+    t.open();
+    t.first();
+    if (t.eof()) return {};
+    QStringList l;
+    for (const char* c : {"COO_ECF", "CRG_ECF", "CDC_ECF", "GNF_ECF", "DENOMI", "REFER", "DT_EMIS", "HORA", "COD_IMP"})
+      l << t.fieldAsString(c);
+    return l;
+  }
+
+  printer::EcfLibrary biblioteca;
+};
+
+struct CasoImpressao {
+  const char* nome;
+  QStringList memo;
+  QStringList perguntas;
+};
+
+void PrintTo(const CasoImpressao& c, std::ostream* os) { *os << c.nome; }
+
+class ImpressaoComprovante : public Comprovante, public ::testing::WithParamInterface<CasoImpressao> {};
+
+TEST_P(ImpressaoComprovante, InnerMemoLinesThenTheCloseThenTheRowsQuestionsInOrder) {
+  const CasoImpressao& caso = GetParam();
+  form->Memo1->setPlainText(caso.memo.join('\n'));
+  form->ImprimeComprovanteFP();
+  EXPECT_EQ(Perguntas(), caso.perguntas);
+  EXPECT_EQ(LinhaEcfarqge(), (QStringList{"000456", "000007", "0", "000123", "RG", "COMPROVANTE FPOPULAR",
+                                          "10/12/2026", "14:30:05", "001"}));
+}
+
+const QStringList kDepoisDoRelatorio = {"FECHA", "CRG", "GNF", "DATAHORA", "COO"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, ImpressaoComprovante,
+    ::testing::Values(
+        CasoImpressao{"Quatro",
+                      {"CABECALHO", " PAGO PELO MINISTÉRIO DA SAÚDE", " PACIENTE PAGA R$ 4,91", "RODAPE"},
+                      QStringList{"ABRE", "LINHA  PAGO PELO MINISTÉRIO DA SAÚDE", "LINHA  PACIENTE PAGA R$ 4,91"} +
+                          kDepoisDoRelatorio},
+        CasoImpressao{"Duas", {"CABECALHO", "RODAPE"}, kDepoisDoRelatorio},
+        CasoImpressao{"Nenhuma", {}, kDepoisDoRelatorio}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+struct CasoDocumento {
+  const char* nome;
+  const char* tipo;
+  QStringList perguntas;
+  const char* crg;
+  const char* cdc;
+};
+
+void PrintTo(const CasoDocumento& c, std::ostream* os) { *os << c.nome; }
+
+class DocumentoNaoFiscal : public Comprovante, public ::testing::WithParamInterface<CasoDocumento> {};
+
+TEST_P(DocumentoNaoFiscal, CountersAskedInOrderAndStoredInTheirFields) {
+  const CasoDocumento& caso = GetParam();
+  form->insereRegImpresNaoFiscal(QString::fromLatin1(caso.tipo), "REFERENCIA");
+  EXPECT_EQ(Perguntas(), caso.perguntas);
+  EXPECT_EQ(LinhaEcfarqge(), (QStringList{"000456", caso.crg, caso.cdc, "000123", caso.tipo, "REFERENCIA",
+                                          "10/12/2026", "14:30:05", "001"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, DocumentoNaoFiscal,
+    ::testing::Values(CasoDocumento{"Relatorio", "RG", {"CRG", "GNF", "DATAHORA", "COO"}, "000007", "0"},
+                      CasoDocumento{"CreditoDebito", "CC", {"CDC", "GNF", "DATAHORA", "COO"}, "0", "000005"},
+                      CasoDocumento{"OutroTipo", "XX", {"GNF", "DATAHORA", "COO"}, "0", "0"}),
+    [](const auto& info) { return std::string(info.param.nome); });
 
 }  // namespace

@@ -11,6 +11,9 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "printer/simulator/ecf_simulator.h"
+#include "xbase/table.h"
+
+#include <gtest/gtest.h>
 
 namespace apptest {
 
@@ -103,6 +106,20 @@ std::unique_ptr<TForm1> Maquina::AbreJanela() {
   form->show();
   QApplication::setActiveWindow(form.get());
   return form;
+}
+
+void MudaProduto(const QString& dados, const char* codigo, bool apaga) {
+  xbase::OpenOptions o;
+  o.index_files = {"CODITEM", "SIDESCIT", "SIORIGIT"};
+  auto t = xbase::Table::Open((dados + "/ITEM.DBF").toStdString(), o);
+  ASSERT_TRUE(t->Locate("CODITEM", codigo));
+  if (apaga) {
+    t->Delete();
+  } else {
+    t->Edit();
+    t->SetNumber("QTDE_COMP", 0);
+    t->Post();
+  }
 }
 
 QStringList Textos(const platform::RecordingDialogs& d) { return d.texts(); }

@@ -95,6 +95,10 @@ class Maquina {
   platform::ScopedDialogs scoped_;
 };
 
+// Changes the catalogue behind the window's back, as the shop's system may:
+// deletes the product, or sets its pill count to 0.
+void MudaProduto(const QString& dados, const char* codigo, bool apaga);
+
 // The texts of the dialogs shown, in order.
 QStringList Textos(const platform::RecordingDialogs& d);
 
