@@ -416,16 +416,26 @@ void Table::Impl::CompileTags() {
         // The key's type, from a blank record; an expression that cannot
         // take blanks (a division by a field) is typed by its first record.
         const std::string blank = BlankRecord();
+        bool typed = true;
         try {
           e.kind = e.key->Evaluate(RecordView(*this, blank, 1)).kind;
         } catch (const Error&) {
-          if (count > 0) {
+          typed = count > 0;
+          if (typed) {
             std::string rec;
             ReadRecord(1, &rec, true);
             e.kind = e.key->Evaluate(RecordView(*this, rec, 1)).kind;
           }
         }
         if (e.kind == Value::Kind::kLogical) e.error = "chave lógica não suportada";
+        const bool eight_bytes = e.kind == Value::Kind::kNumber || e.kind == Value::Kind::kDate;
+        if (eight_bytes && info.key_length != 8)
+          e.error = "chave numérica ou data de " + std::to_string(info.key_length) + " bytes";
+        // The file does not record the key type and guessing it from stored
+        // keys can misread another engine's tag: tell it what we know.
+        if (typed && e.error.empty())
+          file->SetKeyType(static_cast<int>(i), e.kind == Value::Kind::kString ? 'C'
+                                                  : e.kind == Value::Kind::kNumber ? 'N' : 'D');
       } catch (const Error& err) {
         e.error = err.what();
       }

@@ -292,6 +292,90 @@ TEST(TableIndex, CheckReportsADamagedTag) {
   EXPECT_EQ(CheckTag(*t, tag), std::vector<std::string>());
 }
 
+// The file does not record a tag's key type. Keys written by another engine
+// that look like the other type (character keys starting with the bytes of
+// everyday doubles; doubles with no control byte left in a leaf) must still
+// be read with the type of the tag's expression, else seeks miss and writes
+// pad keys with the wrong byte.
+TEST(TableIndex, KeyTypeComesFromTheExpressionNotFromStoredKeys) {
+  struct Case {
+    const char* what;
+    FieldInfo field;
+    const char* key_expression;
+    char type;
+    std::vector<std::string> values;  // as typed, one record each
+    std::string appended;
+  };
+  const std::vector<Case> cases = {
+      {"character keys that look numeric", {"CODE", 'C', 8, 0, 0}, "CODE", 'C', {"@A", "<B1", "=C", "?D22", "@E"}, "@F"},
+      // k / 2^20: the leading bytes 0xBE, no byte below 0x20 before the
+      // trailing zeros a leaf leaves out.
+      {"numeric keys that look like text", {"QTD", 'N', 5, 0, 0}, "QTD/1048576", 'N', {"1", "3", "5", "7", "2"}, "6"},
+  };
+  const auto run = [](const Case& c) {
+    const fs::path dir = fs::temp_directory_path() / ("xbase-keytype-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string dbf = (dir / "T.DBF").string();
+    const std::string cdx = (dir / "T_KEY.CDX").string();
+    Table::Create(dbf, {c.field});
+    {
+      auto t = Table::Open(dbf);
+      for (const std::string& v : c.values) {
+        t->Append();
+        t->SetFromText(c.field.name, v);
+        t->Post();
+      }
+    }
+    // The tag as the other engine leaves it: typed, keys in its leaves.
+    TagInfo info;
+    info.name = "K";
+    info.key_expression = c.key_expression;
+    info.key_length = 8;
+    {
+      auto keyed = Table::Open(dbf);
+      auto file = CdxFile::Create(cdx, {info});
+      file->SetKeyType(0, c.type);
+      std::vector<std::pair<std::string, uint32_t>> entries;
+      for (uint32_t r = 1; r <= c.values.size(); ++r) {
+        keyed->Go(r);
+        std::string key = c.type == 'N' ? EncodeNumericKey(*keyed->GetNumber(c.field.name) / 1048576)
+                                        : keyed->GetString(c.field.name);
+        key.resize(8, ' ');
+        entries.emplace_back(std::move(key), r);
+      }
+      file->Rebuild(0, std::move(entries));
+    }
+    // What makes the case: the stored keys alone suggest the other type.
+    ASSERT_NE(CdxFile::Open(cdx, false)->KeyType(0), c.type) << "no trap";
+
+    OpenOptions opt;
+    opt.index_files = {"T_KEY"};
+    auto t = Table::Open(dbf, opt);
+    const Table::Tag& tag = *t->FindTag("K");
+    EXPECT_EQ(t->KeyType(tag), c.type);
+    for (uint32_t r = 1; r <= c.values.size(); ++r) {
+      t->Go(r);
+      EXPECT_EQ(t->SeekPrefix(tag, t->KeyFor(tag)), std::vector<uint32_t>{r}) << "record " << r;
+    }
+    EXPECT_EQ(CheckTag(*t, tag), std::vector<std::string>());
+    t->Append();
+    t->SetFromText(c.field.name, c.appended);
+    t->Post();
+    t->Go(1);
+    t->Edit();
+    t->SetFromText(c.field.name, c.appended);
+    t->Post();
+    ExpectTagsEqualRebuild(*t);
+    t.reset();
+    fs::remove_all(dir);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NO_THROW(run(c));
+  }
+}
+
 std::string ReadBytes(const std::string& p) {
   std::ifstream in(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
