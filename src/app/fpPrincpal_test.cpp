@@ -201,6 +201,17 @@ TEST(TeclasTest, EscapeClosesTheProductPanelFirstThenTheWindow) {
   EXPECT_FALSE(form->isVisible());
 }
 
+TEST(TeclasTest, EscapeFromAnEmptyCrmClosesWithoutTheCrmMessage) {
+  Maquina m;
+  m.CriaLojaDemo();
+  auto form = m.AbreJanela();
+  form->edtCRM->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), form->edtCRM);
+  Tecla(*form, Qt::Key_Escape);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(m.dialogos().shown().isEmpty()) << m.dialogos().texts().join("|").toStdString();
+}
+
 TEST(TeclasTest, AKeyReachesTheWindowOnceAndGoesOnToTheControl) {
   Maquina m;
   m.CriaLojaDemo();

@@ -316,6 +316,30 @@ TEST_F(Fluxo, FullConfirmationRecordsPrintsArchivesAndEndsTheProgram) {
   EXPECT_EQ(form->edtSolicitacao->text(), "000043");
 }
 
+TEST_F(Fluxo, NoRowOfTheCouponTodayWritesNoSaleRowButStillPrintsAndRecordsTheReceipt) {
+  PreAutoriza(RespostaPre());
+  {
+    // The sale's row moved to another day behind the window's back: only
+    // rows of other days carry the number now.
+    shopdb::TableHandle t(shopdb::ibdECFMOVIM());
+    t.setDirectory(m.dados);
+    t.open();
+    for (t.first(); !t.eof(); t.next()) {
+      if (t.fieldAsString("CUPOM") == cupom && t.fieldAsDate("DATA") == apptest::kHoje) {
+        t.edit();
+        t.setFieldFromDate("DATA", apptest::kHoje.addDays(-1));
+        t.post();
+      }
+    }
+  }
+  const QString bobinaAntes = m.Bobina();
+  Confirma(RespostaConf("00R", kComprovante));
+  for (const QStringList& l : LinhasEcfmovim({"COD_DSUS", "CRM_ECF"})) EXPECT_EQ(l.mid(1), (QStringList{"", ""}));
+  EXPECT_EQ(LinhasEcfarqge().size(), 1);
+  EXPECT_TRUE(m.Bobina().mid(bobinaAntes.size()).contains(kComprovante.at(1)));
+  EXPECT_FALSE(form->isVisible());
+}
+
 TEST_F(Fluxo, PartialConfirmationRecordsThenLocksTheSale) {
   PreAutoriza(RespostaPre());
   m.dialogos().clear();
