@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <functional>
 #include <map>
 #include <set>
@@ -18,6 +17,7 @@
 
 #include "xbase/cdx_page.h"
 #include "xbase/error.h"
+#include "xbase/locks.h"
 
 namespace xbase {
 
@@ -31,10 +31,7 @@ using cdx::Node;
 
 using PageBytes = std::array<uint8_t, kPageSize>;
 
-constexpr off_t kLockOffset = 0x7FFFFFFE;  // FoxPro's index lock byte
-constexpr int kLockAttempts = 250;
-constexpr long kLockPauseNs = 20'000'000;    // 20 ms: five seconds in all
-constexpr int kMaxDepth = 32;                // far beyond any real tree
+constexpr int kMaxDepth = 32;  // far beyond any real tree
 constexpr size_t kMaxTags = 1000;
 
 // Header fields (file header and tag headers alike).
@@ -128,6 +125,7 @@ class CdxFileImpl : public CdxFile {
   CdxFileImpl(std::string path, int fd, bool writable) : path_(std::move(path)), fd_(fd), writable_(writable) {}
   ~CdxFileImpl() override {
     if (in_txn_) Rollback();
+    lock_.Release();
     ::close(fd_);
   }
   CdxFileImpl(const CdxFileImpl&) = delete;
@@ -183,7 +181,7 @@ class CdxFileImpl : public CdxFile {
   class ReadGuard {
    public:
     explicit ReadGuard(CdxFileImpl* f) : f_(f) {
-      if (f_->lock_ == LockState::kNone) {
+      if (!f_->lock_.held()) {
         f_->AcquireLock(false);
         taken_ = true;
         try {
@@ -220,8 +218,6 @@ class CdxFileImpl : public CdxFile {
   }
 
  private:
-  enum class LockState { kNone, kShared, kExclusive };
-
   int MetaOf(int tag) const {
     if (tag < 0 || size_t(tag) >= tags_.size())
       throw Error("Índice " + path_ + ": tag inexistente (" + std::to_string(tag) + ")");
@@ -262,7 +258,7 @@ class CdxFileImpl : public CdxFile {
   uint64_t file_size_ = 0;
   std::unordered_map<uint32_t, PageBytes> cache_;
   std::unordered_map<uint32_t, NodeRef> decoded_;  // dropped with cache_
-  LockState lock_ = LockState::kNone;
+  ByteRangeLock lock_;  // the index lock, while a read or a change holds it
 
   // The open change: pages as they will be written, and the original state.
   bool in_txn_ = false;
@@ -281,33 +277,9 @@ class CdxFileImpl : public CdxFile {
               ": " + why + ")");
 }
 
-void CdxFileImpl::AcquireLock(bool exclusive) {
-  struct flock fl {};
-  fl.l_type = exclusive ? F_WRLCK : F_RDLCK;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = kLockOffset;
-  fl.l_len = 1;
-  for (int attempt = 0;; ++attempt) {
-    if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) break;
-    if (errno != EAGAIN && errno != EACCES && errno != EINTR)
-      throw Error("Índice " + path_ + ": falha ao bloquear (" + SysError() + ")");
-    if (attempt + 1 >= kLockAttempts)
-      throw Error("Índice " + path_ + ": bloqueado por outro usuário; tente novamente");
-    struct timespec pause {0, kLockPauseNs};
-    ::nanosleep(&pause, nullptr);
-  }
-  lock_ = exclusive ? LockState::kExclusive : LockState::kShared;
-}
+void CdxFileImpl::AcquireLock(bool exclusive) { lock_.AcquireIndex(fd_, exclusive, path_); }
 
-void CdxFileImpl::ReleaseLock() {
-  struct flock fl {};
-  fl.l_type = F_UNLCK;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = kLockOffset;
-  fl.l_len = 1;
-  ::fcntl(fd_, F_OFD_SETLK, &fl);
-  lock_ = LockState::kNone;
-}
+void CdxFileImpl::ReleaseLock() { lock_.Release(); }
 
 // Another program's committed change shows as a new version or free list:
 // then nothing cached can be trusted.

@@ -17,6 +17,7 @@ namespace {
 
 std::atomic<int> g_attempts{100};
 std::atomic<int> g_pause_ms{20};
+std::atomic<int> g_index_attempts{250};
 
 struct flock MakeLock(short type, uint64_t offset, uint64_t length) {
   struct flock fl;
@@ -42,8 +43,9 @@ uint64_t LockLayout::FileLength() const { return structural ? 0x07FFFFFFull : 0x
 void SetLockRetryPolicy(const LockRetryPolicy& p) {
   g_attempts = p.attempts < 1 ? 1 : p.attempts;
   g_pause_ms = p.pause_ms < 0 ? 0 : p.pause_ms;
+  g_index_attempts = p.index_attempts < 1 ? 1 : p.index_attempts;
 }
-LockRetryPolicy GetLockRetryPolicy() { return {g_attempts.load(), g_pause_ms.load()}; }
+LockRetryPolicy GetLockRetryPolicy() { return {g_attempts.load(), g_pause_ms.load(), g_index_attempts.load()}; }
 
 ByteRangeLock::ByteRangeLock(ByteRangeLock&& o) noexcept : fd_(o.fd_), offset_(o.offset_), length_(o.length_) {
   o.fd_ = -1;
@@ -59,7 +61,7 @@ ByteRangeLock& ByteRangeLock::operator=(ByteRangeLock&& o) noexcept {
   return *this;
 }
 
-bool ByteRangeLock::TryAcquire(int fd, uint64_t offset, uint64_t length, bool exclusive) {
+bool ByteRangeLock::TryAcquire(int fd, uint64_t offset, uint64_t length, bool exclusive, const std::string& file) {
   Release();
   struct flock fl = MakeLock(exclusive ? F_WRLCK : F_RDLCK, offset, length);
   for (;;) {
@@ -71,19 +73,28 @@ bool ByteRangeLock::TryAcquire(int fd, uint64_t offset, uint64_t length, bool ex
     }
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EACCES) return false;
-    throw Error(std::string("Falha ao bloquear arquivo: ") + std::strerror(errno));
+    throw Error("Falha ao bloquear " + (file.empty() ? std::string("arquivo") : file) + ": " + std::strerror(errno));
   }
 }
 
-void ByteRangeLock::Acquire(int fd, uint64_t offset, uint64_t length, bool exclusive,
-                            const std::string& what_failed) {
-  const int attempts = g_attempts.load();
+bool ByteRangeLock::Retry(int attempts, int fd, uint64_t offset, uint64_t length, bool exclusive,
+                          const std::string& file) {
   const int pause = g_pause_ms.load();
   for (int i = 0; i < attempts; ++i) {
-    if (TryAcquire(fd, offset, length, exclusive)) return;
+    if (TryAcquire(fd, offset, length, exclusive, file)) return true;
     if (i + 1 < attempts && pause > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pause));
   }
-  throw Error(what_failed);
+  return false;
+}
+
+void ByteRangeLock::Acquire(int fd, uint64_t offset, uint64_t length, bool exclusive,
+                            const std::string& what_failed, const std::string& file) {
+  if (!Retry(g_attempts.load(), fd, offset, length, exclusive, file)) throw Error(what_failed);
+}
+
+void ByteRangeLock::AcquireIndex(int fd, bool exclusive, const std::string& file) {
+  if (!Retry(g_index_attempts.load(), fd, kIndexLockOffset, 1, exclusive, file))
+    throw Error("Índice " + file + ": bloqueado por outro usuário; tente novamente");
 }
 
 void ByteRangeLock::Release() {

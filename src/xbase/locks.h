@@ -23,13 +23,18 @@ struct LockLayout {
   uint64_t FileLength() const;
 };
 
+// An index file's lock: one byte, shared while pages are read, exclusive
+// while a change is written.
 inline constexpr uint64_t kIndexLockOffset = 0x7FFFFFFE;
 
 // How long a lock is waited for before giving up: `attempts` tries,
-// `pause_ms` apart. Process-wide; tests shorten it.
+// `pause_ms` apart (two seconds). An index is waited for longer (five
+// seconds): every write to the table passes through it, and a rebuild holds
+// it while it writes a whole tag. Process-wide; tests shorten it.
 struct LockRetryPolicy {
   int attempts = 100;
   int pause_ms = 20;
+  int index_attempts = 250;
 };
 void SetLockRetryPolicy(const LockRetryPolicy& policy);
 LockRetryPolicy GetLockRetryPolicy();
@@ -45,15 +50,21 @@ class ByteRangeLock {
   ByteRangeLock& operator=(const ByteRangeLock&) = delete;
 
   // One try. False when another holder conflicts; throws xbase::Error on any
-  // other failure of the system call.
-  bool TryAcquire(int fd, uint64_t offset, uint64_t length, bool exclusive);
+  // other failure of the system call, naming `file` when given.
+  bool TryAcquire(int fd, uint64_t offset, uint64_t length, bool exclusive, const std::string& file = {});
   // Retries as the policy says, then throws xbase::Error with `what_failed`
   // ("Tabela X.DBF: registro 12 bloqueado por outro usuário").
-  void Acquire(int fd, uint64_t offset, uint64_t length, bool exclusive, const std::string& what_failed);
+  void Acquire(int fd, uint64_t offset, uint64_t length, bool exclusive, const std::string& what_failed,
+               const std::string& file = {});
+  // The index lock of an index file, retried as the policy says for indexes;
+  // the error names the file.
+  void AcquireIndex(int fd, bool exclusive, const std::string& file);
   void Release();
   bool held() const { return fd_ >= 0; }
 
  private:
+  bool Retry(int attempts, int fd, uint64_t offset, uint64_t length, bool exclusive, const std::string& file);
+
   int fd_ = -1;
   uint64_t offset_ = 0;
   uint64_t length_ = 0;

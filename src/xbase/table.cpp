@@ -563,17 +563,17 @@ void Table::Impl::WriteRecord(bool append) {
   const uint32_t len = header.record_length;
   if (append) {
     header_lock.Acquire(fd, layout.HeaderOffset(), 1, true,
-                        "Tabela " + name + ": inclusão bloqueada por outro usuário; tente novamente");
+                        "Tabela " + name + ": inclusão bloqueada por outro usuário; tente novamente", name);
     if (!ReadFully(fd, old_header, sizeof old_header, 0)) Fail("falha ao ler o cabeçalho");
     RefreshCount();
     r = count + 1;
     if (r == 0) Fail("número máximo de registros atingido");
     record_lock.Acquire(fd, layout.RecordOffset(r), 1, true,
-                        "Tabela " + name + ": registro " + std::to_string(r) + " bloqueado por outro usuário");
+                        "Tabela " + name + ": registro " + std::to_string(r) + " bloqueado por outro usuário", name);
     new_rec = buffer;
   } else {
     record_lock.Acquire(fd, layout.RecordOffset(r), 1, true,
-                        "Tabela " + name + ": registro " + std::to_string(r) + " bloqueado por outro usuário");
+                        "Tabela " + name + ": registro " + std::to_string(r) + " bloqueado por outro usuário", name);
     // What is on disk now: another program may have changed other fields
     // since Edit(); only the fields set here are replaced.
     ReadRecord(r, &old_rec, true);
@@ -1221,7 +1221,7 @@ void Table::Reindex(const Tag& tag) {
   if (!info.machine_collation) t.Fail("tag " + info.name + " usa uma ordenação que este programa não grava");
   ByteRangeLock file_lock;
   file_lock.Acquire(t.fd, t.layout.FileOffset(), t.layout.FileLength(), true,
-                    "Tabela " + t.name + ": em uso por outro usuário; não foi possível bloquear para reindexar");
+                    "Tabela " + t.name + ": em uso por outro usuário; não foi possível bloquear para reindexar", t.name);
   t.RefreshCount();
   std::vector<std::pair<std::string, uint32_t>> entries;
   entries.reserve(t.count);

@@ -55,7 +55,7 @@ const std::vector<FieldInfo> kArqgeFields = {
 
 class LockPolicyGuard {
  public:
-  LockPolicyGuard() : saved_(GetLockRetryPolicy()) { SetLockRetryPolicy({2, 0}); }
+  LockPolicyGuard() : saved_(GetLockRetryPolicy()) { SetLockRetryPolicy({2, 0, 2}); }
   ~LockPolicyGuard() { SetLockRetryPolicy(saved_); }
 
  private:
@@ -315,6 +315,53 @@ TEST(TableWrite, LockedRecordOrHeaderGivesAnErrorNamingItAndWritesNothing) {
   EXPECT_NE(r->GetString("NOME_VEN"), "X");
   r->Go(4);
   EXPECT_EQ(r->GetString("NOME_VEN"), "LIVRE");
+}
+
+// Another program changing an index holds its lock byte: our write waits,
+// then gives up naming the index and writes nothing; its reads still go on
+// while the other only reads.
+TEST(TableWrite, IndexLockedByAnotherRefusesTheWriteNamingTheIndex) {
+  QX_REQUIRE_FIXTURES();
+  LockPolicyGuard quick;
+  TempDir dir;
+  const std::string path = dir.CopyFixture("VENDEDOR.DBF");
+  const std::string cdx = dir.CopyFixture("SICODVEN.CDX");
+  const std::string dbf_before = ReadAll(path);
+  const std::string cdx_before = ReadAll(cdx);
+  OpenOptions opt;
+  opt.index_files = {"SICODVEN"};
+  auto t = Table::Open(path, opt);
+  const Table::Tag& tag = *t->FindTag("SICODVEN");
+  const int other = ::open(cdx.c_str(), O_RDWR);
+  ASSERT_GE(other, 0);
+  {
+    ByteRangeLock held;
+    ASSERT_TRUE(held.TryAcquire(other, kIndexLockOffset, 1, true));
+    t->Go(4);
+    t->Edit();
+    t->SetString("CODIGO_VEN", "0444");
+    try {
+      t->Post();
+      FAIL() << "posted under another's index lock";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("SICODVEN.CDX: bloqueado por outro usuário"), std::string::npos)
+          << e.what();
+    }
+    t->Cancel();
+    EXPECT_EQ(ReadAll(path), dbf_before);
+    EXPECT_EQ(ReadAll(cdx), cdx_before);
+  }
+  {
+    ByteRangeLock reading;
+    ASSERT_TRUE(reading.TryAcquire(other, kIndexLockOffset, 1, false));
+    EXPECT_EQ(t->SeekPrefix(tag, "0004").size(), 1u);
+  }
+  ::close(other);
+  t->Go(4);
+  t->Edit();
+  t->SetString("CODIGO_VEN", "0444");
+  t->Post();
+  EXPECT_EQ(t->SeekPrefix(tag, "0444"), std::vector<uint32_t>{4});
 }
 
 TEST(TableWrite, WritesTakeTheLockBytesAndReleaseThem) {
