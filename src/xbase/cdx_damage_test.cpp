@@ -32,6 +32,8 @@ struct Damage {
   std::string bytes;
   long size = 0;
 };
+// Failure messages name the damage, not its bytes.
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
 
 std::string Le16(unsigned v) { return std::string{char(v & 0xFF), char(v >> 8)}; }
 std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }

@@ -29,6 +29,7 @@ struct TagCase {
   size_t keys;
   const char* order_file;
 };
+void PrintTo(const TagCase& c, std::ostream* os) { *os << c.file << " tag " << c.tag; }
 
 const TagCase kTagCases[] = {
     {"tagtest/T1.cdx", "TC", "C", "", 10, false, false, 'C', 3000, "tagtest-order/TC.txt"},

@@ -25,6 +25,7 @@ struct TableFacts {
   uint32_t deleted;
   const char* fields;  // NAME type(length[,decimals]) as the fixture list gives them
 };
+void PrintTo(const TableFacts& f, std::ostream* os) { *os << f.file; }
 
 const TableFacts kTables[] = {
     {"CLIENTES.DBF", 1996, 4, "CODIGO_CLI C(6) NOME_CLI C(40) CPF_CLI C(14) CIDADE_CLI C(30)"},
