@@ -1,5 +1,7 @@
 #include "exchange/aguarde_fp.h"
 
+#include "controls/eBotoes.h"
+#include "controls/pictures.h"
 #include "exchange/troca.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -9,7 +11,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -60,9 +61,12 @@ TfrmAguardeFP::TfrmAguardeFP(QWidget* owner) : QDialog(owner) {
   layout->addWidget(Label3);
   layout->addStretch();
 
-  eBitBtn1 = new QPushButton(QStringLiteral("Cancelar"), this);
+  eBitBtn1 = new TeBitBtn(this);
   eBitBtn1->setObjectName(QStringLiteral("eBitBtn1"));
-  eBitBtn1->setToolTip(QStringLiteral("Cancela"));
+  eBitBtn1->setCaption(QStringLiteral("Cancelar"));
+  eBitBtn1->setHint(QStringLiteral("Cancela"));
+  eBitBtn1->setGlyph(controls::loadPicture(QStringLiteral("eCancelar")));
+  eBitBtn1->setSize(110, 40);
   eBitBtn1->setFocusPolicy(Qt::ClickFocus);  // no tab stop
   eBitBtn1->setAutoDefault(false);
   eBitBtn1->setDefault(false);

@@ -10,8 +10,9 @@
 
 #include <QDialog>
 
+#include "controls/eBotoes.h"
+
 class QLabel;
-class QPushButton;
 class QTimer;
 
 namespace exchange {
@@ -28,7 +29,7 @@ class TfrmAguardeFP : public QDialog {
   void setLegenda(const QString& texto);
 
   QLabel* Label3 = nullptr;
-  QPushButton* eBitBtn1 = nullptr;   // "Cancelar"
+  TeBitBtn* eBitBtn1 = nullptr;      // "Cancelar", kind eCustom, hint "Cancela", no tab stop
   QTimer* Checagem = nullptr;        // interval kIntervaloChecagem, started when shown
   quint8 Retorno = 0;
 

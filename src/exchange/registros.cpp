@@ -14,15 +14,47 @@ QString cortaDireita(const QString& linha, int inicio, int fim) {
   return TiraEspacosDireita(Posicoes(linha, inicio, fim));
 }
 
+bool soDigitos(const QString& texto) {
+  if (texto.isEmpty()) return false;
+  for (QChar c : texto)
+    if (c < u'0' || c > u'9') return false;
+  return true;
+}
+
 qint64 inteiroDeDigitos(const QString& digitos, const QString& campo) {
-  bool ok = !digitos.isEmpty();
-  for (QChar c : digitos) ok = ok && c >= u'0' && c <= u'9';
+  bool ok = soDigitos(digitos);
   qint64 valor = ok ? digitos.toLongLong(&ok) : 0;
   if (!ok)
     throw platform::ConvertError(
         QStringLiteral("'%1' não é um valor inteiro válido (%2 do arquivo de retorno)")
             .arg(digitos, campo));
   return valor;
+}
+
+// A field of digits must fill its width exactly: 1000 pills (FormataValor
+// never cuts), a request number past 999999 or a sign would shift every field
+// after it, and the authorizer would read another quantity or price without
+// noticing. Such a request is refused before anything is written.
+bool campoDeDigitos(const QString& campo, int largura) {
+  return campo.size() == largura && soDigitos(campo);
+}
+
+// An amount field back as the cashier saw it: "100000" is 1000,00.
+QString exibeCampo(const QString& campo) {
+  if (campo.size() < 3) return campo;
+  QString inteiros = campo.chopped(2);
+  const bool negativo = inteiros.startsWith(u'-');
+  if (negativo) inteiros.remove(0, 1);
+  while (inteiros.size() > 1 && inteiros.startsWith(u'0')) inteiros.remove(0, 1);
+  return (negativo ? QStringLiteral("-") : QString()) + inteiros + u',' + campo.right(2);
+}
+
+void exigeValor(const QString& campo, int largura, const QString& oQue, const QString& produto) {
+  if (campoDeDigitos(campo, largura)) return;
+  throw platform::Error(
+      QStringLiteral("%1 %2 do produto %3 está fora do que o Autorizador aceita (de 0,00 a %4). "
+                     "A requisição não foi enviada.")
+          .arg(oQue, exibeCampo(campo), produto, QString(largura - 2, u'9') + QStringLiteral(",99")));
 }
 
 }  // namespace
@@ -61,12 +93,21 @@ QString Registro03(const QString& solicitacao, const QString& cnpj, const QStrin
   if (!ok)
     throw platform::ConvertError(
         QStringLiteral("'%1' não é um número de solicitação válido").arg(solicitacao));
-  return QStringLiteral("03") + CompletaZeros(double(valor), 6, 0) + cnpj + cpf +
+  const QString campo = CompletaZeros(double(valor), 6, 0);
+  if (!campoDeDigitos(campo, 6))
+    throw platform::Error(
+        QStringLiteral("O número da solicitação %1 está fora do que o Autorizador aceita (de 000000 a "
+                       "999999). A requisição não foi enviada.")
+            .arg(numero));
+  return QStringLiteral("03") + campo + cnpj + cpf +
          AlinhaEsquerda(crm, 6) + estadoCRM.left(2) + FormataData(dataEmissao);
 }
 
 QString Registro04(const QString& ean, const QString& qtde, const QString& valor,
                    const QString& posologia) {
+  exigeValor(qtde, 5, QStringLiteral("A quantidade de comprimidos"), ean);
+  exigeValor(valor, 15, QStringLiteral("O preço"), ean);
+  exigeValor(posologia, 5, QStringLiteral("A posologia"), ean);
   return QStringLiteral("04") + ean + qtde + valor + posologia;
 }
 
@@ -79,6 +120,7 @@ QString Registro06(const QString& cnpj, const QString& autorizacao) {
 }
 
 QString Registro07(const QString& codigo, const QString& qtde) {
+  exigeValor(qtde, 5, QStringLiteral("A quantidade de comprimidos"), codigo);
   return QStringLiteral("07") + codigo + qtde;
 }
 

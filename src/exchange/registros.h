@@ -85,20 +85,30 @@ struct Cancelamento {
 };
 
 // The single records, for callers that fill their sale state field by field.
+//
+// A fixed-width number field never comes out wider than its width: a value
+// that does not fit (1000 pills or more, a price of 10^13, a request number
+// past 999999, a negative value) throws platform::Error with a message for
+// the cashier naming the field, the product and the value, so that no
+// request the authorizer would misread is ever written.
 QString Registro01(const QString& login, const QString& usuarioVen);
 QString Registro02(const QString& senha, const QString& senhaVen);
-// Throws platform::ConvertError when the request number is not an integer.
+// Throws platform::ConvertError when the request number is not an integer,
+// platform::Error when it does not fit six digits.
 QString Registro03(const QString& solicitacao, const QString& cnpj, const QString& cpf,
                    const QString& crm, const QString& estadoCRM, QDate dataEmissao);
-// ean, qtde, valor and posologia already formatted (FormataValor).
+// ean, qtde, valor and posologia already formatted (FormataValor); throws
+// platform::Error unless qtde and posologia are 5 digits and valor 15.
 QString Registro04(const QString& ean, const QString& qtde, const QString& valor,
                    const QString& posologia);
 QString Registro05(const QString& solicitacao, const QString& codpreaut, const QString& cupom);
 QString Registro06(const QString& cnpj, const QString& autorizacao);
+// qtde already formatted; throws platform::Error unless it is 5 digits.
 QString Registro07(const QString& codigo, const QString& qtde);
 
 // The whole request, one record per element, in the order the authorizer
-// expects. Throws platform::ConvertError when a number field is not a number.
+// expects. Throws platform::ConvertError when a number field is not a number
+// and platform::Error when one does not fit its width (above).
 QStringList MontaRequisicao(const PreAutorizacao& dados);
 QStringList MontaRequisicao(const Confirmacao& dados);
 QStringList MontaRequisicao(const Cancelamento& dados);

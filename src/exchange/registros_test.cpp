@@ -71,6 +71,63 @@ TEST(Requisicao, PreAuthorizationForTwoItemsIsFiveRecordsInOrder) {
   EXPECT_EQ(linhas[2].size(), 51);
 }
 
+// FormataValor never cuts, so a value too wide for its field would shift every
+// later field of the record: the authorizer would take part of the quantity
+// for the price. Such a request is refused, naming what does not fit.
+TEST(Requisicao, NumberThatDoesNotFitItsFieldIsRefusedWithAClearMessage) {
+  struct Caso {
+    const char* qtde;
+    const char* posologia;
+    const char* preco;
+    const char* mensagem;  // empty: accepted
+  };
+  const Caso casos[] = {
+      {"999,99", "999,99", "9999999999999,99", ""},
+      {"1000,00", " 1,00", " 20,00",
+       "A quantidade de comprimidos 1000,00 do produto 7891862193718 está fora do que o "
+       "Autorizador aceita (de 0,00 a 999,99). A requisição não foi enviada."},
+      {"1200", " 1,00", " 20,00", "A quantidade de comprimidos 1200,00 do produto"},
+      {"-1,00", " 1,00", " 20,00", "A quantidade de comprimidos -1,00 do produto"},
+      {"30,00", "1000,00", " 20,00", "A posologia 1000,00 do produto 7891862193718"},
+      {"30,00", " 1,00", "10000000000000,00",
+       "O preço 10000000000000,00 do produto 7891862193718 está fora do que o Autorizador "
+       "aceita (de 0,00 a 9999999999999,99)."},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(std::string(c.qtde) + " / " + c.posologia + " / " + c.preco);
+    PreAutorizacao d = duasCaixas();
+    d.itens[0].qtdeComp = QString::fromUtf8(c.qtde);
+    d.itens[0].posologia = QString::fromUtf8(c.posologia);
+    d.itens[0].preco = QString::fromUtf8(c.preco);
+    const QString esperado = QString::fromUtf8(c.mensagem);
+    try {
+      const QStringList linhas = MontaRequisicao(d);
+      EXPECT_TRUE(esperado.isEmpty()) << "accepted: " << linhas.value(3).toStdString();
+      EXPECT_EQ(linhas.value(3).size(), 2 + 13 + 5 + 15 + 5);
+    } catch (const platform::Error& e) {
+      EXPECT_FALSE(esperado.isEmpty()) << e.message().toStdString();
+      EXPECT_TRUE(e.message().startsWith(esperado)) << e.message().toStdString();
+    }
+  }
+
+  // The cancellation's quantity and the request number follow the same rule.
+  const Cancelamento k{{}, QStringLiteral("12345678000199"), QStringLiteral("123.456.789.012.345"),
+                       {{QStringLiteral("7891862193718"), QStringLiteral("1000,00")}}};
+  EXPECT_THROW(MontaRequisicao(k), platform::Error);
+  for (const char* numero : {"1000000", "-5"}) {
+    try {
+      Registro03(QString::fromUtf8(numero), {}, {}, {}, {}, QDate());
+      ADD_FAILURE() << "accepted: " << numero;
+    } catch (const platform::Error& e) {
+      EXPECT_EQ(e.message(), QStringLiteral("O número da solicitação %1 está fora do que o "
+                                            "Autorizador aceita (de 000000 a 999999). A "
+                                            "requisição não foi enviada.").arg(QString::fromUtf8(numero)));
+    }
+  }
+  EXPECT_EQ(Registro03(QStringLiteral("999999"), {}, {}, {}, {}, QDate()).mid(2, 6),
+            QStringLiteral("999999"));
+}
+
 TEST(Requisicao, ConfirmationAndCancellationRecords) {
   Confirmacao c{{QStringLiteral("farm01"), {}, QStringLiteral("segredo"), {}},
                 QStringLiteral("000042"), QStringLiteral("123.456.789.012.345"),

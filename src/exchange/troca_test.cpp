@@ -1,6 +1,9 @@
 #include "exchange/aguarde_fp.h"
 #include "exchange/impressao_teste.h"
+#include "exchange/registros.h"
 #include "exchange/troca.h"
+
+#include "controls/eBotoes.h"
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -35,6 +38,13 @@ class PausaQueOlha : public platform::Pause {
   QList<int> pausas;
   bool envioExistiaNaPausa = false;
 };
+
+// One tick of the wait dialog's timer, through its own timeout signal, so the
+// tests need not wait the second between ticks.
+void tique(TfrmAguardeFP& d) {
+  ASSERT_TRUE(d.Checagem->isActive());
+  ASSERT_TRUE(QMetaObject::invokeMethod(d.Checagem, "timeout"));
+}
 
 class Troca : public ::testing::Test {
  protected:
@@ -102,10 +112,15 @@ TEST_F(Troca, NoOldFilesPauseThenWholeRequestThenTheWaitUntilTheAnswer) {
     legenda = d.Label3->text();
     intervalo = d.Checagem->interval();
     ativo = d.Checagem->isActive();
-    d.ChecagemTimer();  // a tick before the answer changes nothing
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Aguarde..."));
+    EXPECT_EQ(d.eBitBtn1->Caption(), QStringLiteral("Cancelar"));
+    EXPECT_EQ(d.eBitBtn1->Hint(), QStringLiteral("Cancela"));
+    EXPECT_EQ(d.eBitBtn1->KindPersonalizado(), TKindPersonalizado::eCustom);
+    EXPECT_FALSE(d.eBitBtn1->focusPolicy() & Qt::TabFocus) << "no tab stop";
+    tique(d);  // a tick before the answer changes nothing
     EXPECT_TRUE(d.isVisible());
     respondeAgora();
-    d.ChecagemTimer();
+    tique(d);
   });
   const ResultadoTroca r = pre();
   EXPECT_TRUE(vistoAberto_);
@@ -129,7 +144,7 @@ TEST_F(Troca, OldFilesAreRemovedSilentlyBeforeTheNewRequest) {
   enquantoEspera([&](TfrmAguardeFP& d) {
     respostaVelhaExistia = QFile::exists(local("FP_REQ.TXT"));
     respondeAgora("0100Snova\r\n");
-    d.ChecagemTimer();
+    tique(d);
   });
   const ResultadoTroca r = pre();
   EXPECT_FALSE(respostaVelhaExistia);
@@ -172,7 +187,7 @@ TEST_F(Troca, OldFileHeldByTheAuthorizer) {
     {
       platform::files::FileHold segura(QStringLiteral("C:\\FPopular\\") + QString::fromUtf8(c.preso),
                                        platform::files::FileHold::Mode::Shared);
-      if (!c.recusa) enquantoEspera([](TfrmAguardeFP& d) { d.ChecagemTimer(); });
+      if (!c.recusa) enquantoEspera([](TfrmAguardeFP& d) { tique(d); });
       r = runExchange(c.tipo, requisicao_, nullptr, QStringLiteral("11122233344"));
     }
     EXPECT_EQ(r.recusada, c.recusa);
@@ -199,7 +214,7 @@ TEST_F(Troca, CancelarThenNoKeepsWaitingAndTheAnswerStillEndsIt) {
     QApplication::sendEvent(&d, &enter);
     abertoDepoisDoNao = d.isVisible() && d.Checagem->isActive() && d.Retorno == 0;
     respondeAgora();
-    d.ChecagemTimer();
+    tique(d);
   });
   const ResultadoTroca r = pre();
   EXPECT_TRUE(abertoDepoisDoNao);
@@ -262,7 +277,7 @@ TEST_F(Troca, AnswerArrivingWhileTheQuestionIsOpen) {
     dialogos_.recorder.onShown = [&](const platform::ShownDialog& mostrado) {
       if (mostrado.text != kPerguntaCancelar) return;
       respondeAgora();
-      frmAguardeFP->ChecagemTimer();
+      tique(*frmAguardeFP);
       retornoComAPerguntaAberta = frmAguardeFP->Retorno;
     };
     enquantoEspera([](TfrmAguardeFP& d) { d.eBitBtn1->click(); });
@@ -286,7 +301,7 @@ TEST_F(Troca, AnswerStillHeldByTheAuthorizerEndsTheWaitButCannotBeRead) {
     respondeAgora();
     segura = std::make_unique<platform::files::FileHold>(kArquivoRetorno,
                                                          platform::files::FileHold::Mode::Exclusive);
-    d.ChecagemTimer();
+    tique(d);
   });
   const ResultadoTroca r = pre();
   EXPECT_EQ(r.retorno, 1);
@@ -301,12 +316,33 @@ TEST_F(Troca, RequestThatCannotBeWrittenIsAnErrorBeforeTheWait) {
 }
 
 TEST_F(Troca, RequestBuiltAfterThePauseSoABadNumberWritesNothing) {
-  escreve("FP_REQ.TXT", "velha\r\n");
-  const auto monta = []() -> QStringList { throw platform::ConvertError(QStringLiteral("'x' inválido")); };
-  EXPECT_THROW(runExchange(TipoTroca::Confirmacao, monta, nullptr), platform::ConvertError);
-  EXPECT_EQ(pausa_.pausas, QList<int>{1000});
-  EXPECT_FALSE(QFile::exists(local("FP_REQ.TXT")));
-  EXPECT_FALSE(QFile::exists(local("FP_ENV.TXT")));
+  PreAutorizacao milComprimidos;
+  milComprimidos.solicitacao = QStringLiteral("42");
+  milComprimidos.itens = {{QStringLiteral("7891862193718"), QStringLiteral("1000,00"),
+                           QStringLiteral(" 1,00"), QStringLiteral(" 20,00")}};
+  const std::function<QStringList()> montagens[] = {
+      []() -> QStringList { throw platform::ConvertError(QStringLiteral("'x' inválido")); },
+      [&milComprimidos] { return MontaRequisicao(milComprimidos); },  // too wide for its field
+  };
+  for (const auto& monta : montagens) {
+    pausa_.pausas.clear();
+    escreve("FP_REQ.TXT", "velha\r\n");
+    escreve("FP_ENV.TXT", "01velho\r\n");
+    // Should a request get written after all, end the wait it starts.
+    QTimer vigia;
+    vigia.setSingleShot(true);
+    QObject::connect(&vigia, &QTimer::timeout, [] {
+      ADD_FAILURE() << "the request was written and the wait began";
+      if (frmAguardeFP != nullptr) frmAguardeFP->reject();
+    });
+    vigia.start(0);
+    EXPECT_THROW(runExchange(TipoTroca::PreAutorizacao, monta, nullptr, QStringLiteral("11122233344")),
+                 platform::Error);
+    EXPECT_EQ(pausa_.pausas, QList<int>{1000});
+    EXPECT_FALSE(QFile::exists(local("FP_REQ.TXT")));
+    EXPECT_FALSE(QFile::exists(local("FP_ENV.TXT")));
+    EXPECT_TRUE(dialogos_.recorder.shown().isEmpty()) << "the caller's error box says why";
+  }
 }
 
 }  // namespace

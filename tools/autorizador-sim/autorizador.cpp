@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <cmath>
+#include <optional>
 
 namespace autorizador {
 
@@ -29,6 +30,29 @@ bool soDigitos(const QString& t) {
   for (QChar c : t)
     if (c < u'0' || c > u'9') return false;
   return true;
+}
+
+// An item record ("04", "07") split into its product code and the fixed
+// fields after it (`largura` digits). The code has no width of its own, so it
+// is the longest known code the record begins with; only a code nobody knows
+// is taken as whatever stands before the last `largura` characters. A record
+// whose fields then are not exactly `largura` digits (a field written wider,
+// a sign) is refused, never read from its other end: 1000 pills written in
+// six digits would otherwise pass as a different product or quantity.
+struct RegistroItem {
+  QString codigo;
+  QString campos;
+};
+std::optional<RegistroItem> divideRegistroItem(const QString& registro, int largura,
+                                               const QStringList& conhecidos) {
+  const QString corpo = registro.mid(2);
+  QString codigo;
+  for (const QString& c : conhecidos)
+    if (corpo.startsWith(c) && c.size() > codigo.size()) codigo = c;
+  if (codigo.isEmpty() && corpo.size() > largura) codigo = corpo.chopped(largura);
+  const QString campos = corpo.mid(codigo.size());
+  if (codigo.isEmpty() || campos.size() != largura || !soDigitos(campos)) return std::nullopt;
+  return RegistroItem{codigo, campos};
 }
 
 QString cabecalho(const QString& status, const QString& msg, const QString& segundo,
@@ -124,14 +148,19 @@ Resposta Autorizador::preAutorizacao(const QStringList& req, const Falhas& falha
   PreAut pre{b, solicitacao, {}, {}};
   for (int i = 3; i < req.size(); ++i) {
     const QString& r04 = req[i];
-    const int t = r04.size();
-    if (!r04.startsWith(QStringLiteral("04")) || t < 28)
-      return recusa(QStringLiteral("99S"), QStringLiteral("Registro 04 inválido na linha %1.").arg(i + 1));
-    const QString qtde = r04.mid(t - 25, 5), preco = r04.mid(t - 20, 15), posologia = r04.right(5);
-    if (!soDigitos(qtde) || !soDigitos(preco) || !soDigitos(posologia))
-      return recusa(QStringLiteral("99S"), QStringLiteral("Valores do registro 04 inválidos na linha %1.").arg(i + 1));
+    const std::optional<RegistroItem> partes =
+        r04.startsWith(QStringLiteral("04"))
+            ? divideRegistroItem(r04, 25, cenario_.medicamentos.keys())
+            : std::nullopt;
+    if (!partes)
+      return recusa(QStringLiteral("99S"),
+                    QStringLiteral("Registro 04 inválido na linha %1: depois do código, "
+                                   "quantidade, preço e posologia com 5, 15 e 5 dígitos.")
+                        .arg(i + 1));
+    const QString qtde = partes->campos.left(5), preco = partes->campos.mid(5, 15),
+                  posologia = partes->campos.right(5);
     Item item;
-    item.codigo = r04.mid(2, t - 27);
+    item.codigo = partes->codigo;
     item.qtdeCentesimos = qtde.toLongLong();
     const auto med = cenario_.medicamentos.constFind(item.codigo);
     if (med == cenario_.medicamentos.cend()) {
@@ -292,9 +321,18 @@ Resposta Autorizador::cancelamento(const QStringList& req, const Falhas& falhas)
 
   QStringList linhasItens;
   int cancelados = 0;
+  QStringList vendidos;
+  for (const Item& item : venda.itens) vendidos << item.codigo;
   for (int i = 3; i < req.size(); ++i) {
     const QString& r07 = req[i];
-    const QString codigo = r07.mid(2, r07.size() - 7);
+    const std::optional<RegistroItem> partes =
+        r07.startsWith(QStringLiteral("07")) ? divideRegistroItem(r07, 5, vendidos) : std::nullopt;
+    if (!partes)
+      return recusa(QStringLiteral("99E"),
+                    QStringLiteral("Registro 07 inválido na linha %1: depois do código, "
+                                   "quantidade com 5 dígitos.")
+                        .arg(i + 1));
+    const QString codigo = partes->codigo;
     bool achou = false;
     for (int k = 0; k < venda.itens.size() && !achou; ++k) {
       if (venda.itens[k].codigo == codigo) {

@@ -149,6 +149,54 @@ TEST(Autorizador, RequestsItCannotUnderstandGetAnInvalidStatusNotACrash) {
             QStringLiteral("03E"));
 }
 
+// The product code has no width, so an item record is read from its start by
+// the codes the scenario knows; a quantity written wider than its five digits
+// (1000 pills) must be refused, not read from the record's end as another code.
+TEST(Autorizador, ItemRecordsAreReadFromTheKnownCodeAndAWiderFieldIsRefused) {
+  struct Caso {
+    const char* registro;
+    const char* status;
+    const char* item;  // code of the answer's item line, or the start of the message
+  };
+  const Caso casos[] = {
+      {"04" "7891862193718" "06000" "000000000002000" "00200", "00S", "00SM"},
+      {"04" "1234567" "03000" "000000000001000" "00100", "04S", "02SM"},  // not in the programme
+      {"04" "7891862193718" "100000" "000000000002000" "00100", "99S", "Registro 04 inválido na linha 4"},
+      {"04" "7891862193718" "-0100" "000000000002000" "00100", "99S", "Registro 04 inválido na linha 4"},
+      {"04" "7891862193718" "06000" "000000000002000" "0010", "99S", "Registro 04 inválido na linha 4"},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.registro);
+    Autorizador a(Cenario::deTexto(QString::fromUtf8(kCenario), QStringLiteral("cenario.txt")));
+    QStringList req = preAutorizacao(QStringLiteral("11122233344")).mid(0, 3);
+    req << QString::fromUtf8(c.registro);
+    const Resposta r = a.responde(req);
+    const exchange::Cabecalho cab = exchange::LeCabecalhoPreAutorizacao(r.linhas.value(0));
+    EXPECT_EQ(cab.codretorno, QString::fromUtf8(c.status));
+    if (cab.codretorno == QStringLiteral("99S")) {
+      EXPECT_EQ(r.linhas.size(), 1);
+      EXPECT_TRUE(cab.msg.startsWith(QString::fromUtf8(c.item))) << cab.msg.toStdString();
+    } else {
+      ASSERT_EQ(r.linhas.size(), 2);
+      EXPECT_EQ(exchange::LeItemPreAutorizacao(r.linhas[1]).codigoItem(), QString::fromUtf8(c.item));
+    }
+  }
+
+  // The same for a cancellation's "07" record against the sale's items.
+  Autorizador a(Cenario::deTexto(QString::fromUtf8(kCenario), QStringLiteral("cenario.txt")));
+  const QString codpreaut =
+      exchange::LeCabecalhoPreAutorizacao(a.responde(preAutorizacao(QStringLiteral("11122233344"))).linhas[0]).codigo;
+  const QString codaut = exchange::LeCabecalhoConfirmacao(a.responde(confirmacao(codpreaut)).linhas[0]).codigo;
+  QStringList canc = cancelamento(codaut, {QStringLiteral("7891862193718")});
+  canc[3] = QStringLiteral("07" "7891862193718" "100000");
+  const Resposta largo = a.responde(canc);
+  EXPECT_EQ(largo.status, QStringLiteral("99E"));
+  EXPECT_TRUE(exchange::LeCabecalhoCancelamento(largo.linhas.value(0)).msg.startsWith(
+      QStringLiteral("Registro 07 inválido na linha 4")));
+  canc[3] = QStringLiteral("07" "7891862193718" "03000");
+  EXPECT_EQ(a.responde(canc).status, QStringLiteral("01E"));  // one of the two items
+}
+
 TEST(Cenario, ErrorsNameTheFileAndTheLine) {
   struct Caso {
     const char* texto;
