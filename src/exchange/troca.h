@@ -73,11 +73,11 @@ struct ResultadoTroca {
 };
 
 // Runs one exchange of the given kind. The request is built by montaRequisicao
-// after the pause, so a conversion error in it leaves the old files removed
-// and nothing written, as the original did. The wait dialog is owned by
-// owner and released before this returns. cpf is checked only for a
-// pre-authorization. When Retorno is not 1 MensagemSemRetorno(tipo) has been
-// shown before this returns.
+// after the pause, so a conversion error in it, or a number too wide for its
+// field (registros.h), leaves the old files removed and nothing written. The
+// wait dialog is owned by owner and released before this returns. cpf is
+// checked only for a pre-authorization. When Retorno is not 1
+// MensagemSemRetorno(tipo) has been shown before this returns.
 ResultadoTroca runExchange(TipoTroca tipo, const std::function<QStringList()>& montaRequisicao,
                            QWidget* owner, const QString& cpf = {});
 ResultadoTroca runExchange(TipoTroca tipo, const QStringList& requisicao, QWidget* owner,
