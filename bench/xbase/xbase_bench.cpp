@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -154,6 +155,30 @@ void BM_Seek(benchmark::State& state) {
   Rate(state, total);
 }
 
+// A lookup as the shop's code makes it: seek a key, go to each record found
+// and read a field. The argument bounds the records looked up (0: all of
+// them), as a shop keeps looking up its day's items.
+void BM_SeekAndGo(benchmark::State& state) {
+  xbase::OpenOptions opt;
+  opt.index_files = {"A5"};
+  auto t = Table::Open((Generated() / "BENCH.DBF").string(), opt);
+  const Table::Tag* tag = t->FindTag("TID");
+  std::mt19937 rng(42);
+  const uint32_t span = state.range(0) > 0 ? std::min<uint32_t>(Records(), uint32_t(state.range(0))) : Records();
+  std::uniform_int_distribution<uint32_t> pick(1, span);
+  int64_t found = 0, total = 0;
+  for (auto _ : state) {
+    const std::string id = Id(pick(rng));
+    for (uint32_t r : t->SeekPrefix(*tag, id)) {
+      t->Go(r);
+      found += t->GetString("ID") == id ? 1 : 0;
+    }
+    ++total;
+  }
+  if (found != total) state.SkipWithError("a generated key was not found");
+  Rate(state, total);
+}
+
 void BM_EditThreeTags(benchmark::State& state) {
   const fs::path dir = ScratchCopy();
   xbase::OpenOptions opt;
@@ -200,6 +225,7 @@ void BM_AppendFiveTags(benchmark::State& state) {
 
 BENCHMARK(BM_FullScan)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Seek)->UseRealTime();
+BENCHMARK(BM_SeekAndGo)->Arg(0)->Arg(1000)->UseRealTime();
 BENCHMARK(BM_EditThreeTags)->UseRealTime();
 BENCHMARK(BM_AppendFiveTags)->UseRealTime();
 

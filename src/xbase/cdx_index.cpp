@@ -178,10 +178,12 @@ class CdxFileImpl : public CdxFile {
   uint64_t KeyCount(int tag) override;
 
   // --- used by cursors ---------------------------------------------------
+  // Holds the shared index lock while pages are read from the disk, unless a
+  // lock or a read from the cache (Reading) is already under way.
   class ReadGuard {
    public:
     explicit ReadGuard(CdxFileImpl* f) : f_(f) {
-      if (!f_->lock_.held()) {
+      if (!f_->lock_.held() && !f_->from_cache_) {
         f_->AcquireLock(false);
         taken_ = true;
         try {
@@ -202,6 +204,15 @@ class CdxFileImpl : public CdxFile {
     CdxFileImpl* f_;
     bool taken_ = false;
   };
+
+  // Runs a read. When every page it needs is cached and the header shows the
+  // version, free list and size they were read under, it runs without the
+  // lock: a writer writes the header last, so those pages are the file as
+  // last committed. A page missing from the cache sends the read, from the
+  // start, to the locked path, and later reads straight there until one
+  // finds every page cached. `op` must leave no trace when it throws.
+  void Reading(const std::function<void()>& op);
+  struct CacheMiss {};
 
   uint32_t version() const { return version_; }
   Node LoadNode(int meta, uint32_t page) { return *NodeAt(meta, page); }
@@ -226,6 +237,7 @@ class CdxFileImpl : public CdxFile {
   void AcquireLock(bool exclusive);
   void ReleaseLock();
   void Refresh();
+  bool CacheCurrent();
   const uint8_t* GetPage(uint32_t page, int meta, bool header = false);
   uint8_t* MutablePage(uint32_t page);
   uint32_t RootOf(int meta);
@@ -259,6 +271,9 @@ class CdxFileImpl : public CdxFile {
   std::unordered_map<uint32_t, PageBytes> cache_;
   std::unordered_map<uint32_t, NodeRef> decoded_;  // dropped with cache_
   ByteRangeLock lock_;  // the index lock, while a read or a change holds it
+  bool from_cache_ = false;  // a read inside Reading without the lock
+  bool cache_cold_ = true;   // the last locked read had to read pages
+  uint64_t page_reads_ = 0;
 
   // The open change: pages as they will be written, and the original state.
   bool in_txn_ = false;
@@ -301,6 +316,40 @@ void CdxFileImpl::Refresh() {
   file_size_ = uint64_t(st.st_size);
 }
 
+bool CdxFileImpl::CacheCurrent() {
+  if (cache_.empty()) return false;
+  uint8_t head[12];
+  if (::pread(fd_, head, sizeof head, 0) != ssize_t(sizeof head)) return false;  // the locked path tells
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return false;
+  return cdx::Be32(head + kVersionAt) == version_ && cdx::Le32(head + kFreeAt) == free_head_ &&
+         uint64_t(st.st_size) == file_size_;
+}
+
+void CdxFileImpl::Reading(const std::function<void()>& op) {
+  if (lock_.held() || from_cache_) {
+    op();
+    return;
+  }
+  if (!cache_cold_ && CacheCurrent()) {
+    from_cache_ = true;
+    try {
+      op();
+      from_cache_ = false;
+      return;
+    } catch (const CacheMiss&) {
+      from_cache_ = false;
+    } catch (...) {
+      from_cache_ = false;
+      throw;
+    }
+  }
+  ReadGuard guard(this);
+  const uint64_t reads = page_reads_;
+  op();
+  cache_cold_ = page_reads_ != reads;
+}
+
 const uint8_t* CdxFileImpl::GetPage(uint32_t page, int meta, bool header) {
   if (in_txn_) {
     auto d = dirty_.find(page);
@@ -311,6 +360,8 @@ const uint8_t* CdxFileImpl::GetPage(uint32_t page, int meta, bool header) {
     Damaged(meta, page, "ponteiro de página fora do arquivo");
   auto c = cache_.find(page);
   if (c != cache_.end()) return c->second.data();
+  if (from_cache_) throw CacheMiss{};
+  ++page_reads_;
   PageBytes bytes;
   ssize_t got = ::pread(fd_, bytes.data(), kPageSize, off_t(page));
   if (got != ssize_t(kPageSize)) {
@@ -581,45 +632,63 @@ void CursorImpl::Next() {
     pos_.index += step;
     return;
   }
-  CdxFileImpl::ReadGuard guard(file_);
-  if (file_->version() != version_) {
-    // The tree changed under us: find where this entry's successor is now.
-    Entry here = current();
-    version_ = file_->version();
-    if (descending_) {
-      pos_ = file_->Find(meta_, [&](const Entry& e) { return CompareEntry(e, here.key, here.recno) >= 0; });
-      pos_.index -= 1;
-    } else {
-      pos_ = file_->Find(meta_, [&](const Entry& e) { return CompareEntry(e, here.key, here.recno) > 0; });
+  const Position here_pos = pos_;
+  const uint32_t here_version = version_;
+  const uint64_t here_hops = hops_;
+  file_->Reading([&] {
+    try {
+      if (file_->version() != version_) {
+        // The tree changed under us: find where this entry's successor is now.
+        Entry here = current();
+        version_ = file_->version();
+        if (descending_) {
+          pos_ = file_->Find(meta_, [&](const Entry& e) { return CompareEntry(e, here.key, here.recno) >= 0; });
+          pos_.index -= 1;
+        } else {
+          pos_ = file_->Find(meta_, [&](const Entry& e) { return CompareEntry(e, here.key, here.recno) > 0; });
+        }
+      } else {
+        pos_.index += step;
+      }
+      Settle();
+    } catch (const CdxFileImpl::CacheMiss&) {
+      pos_ = here_pos;  // tried again under the lock
+      version_ = here_version;
+      hops_ = here_hops;
+      valid_ = true;
+      throw;
     }
-  } else {
-    pos_.index += step;
-  }
-  Settle();
+  });
 }
 
 std::unique_ptr<CdxFile::Cursor> CdxFileImpl::First(int tag) {
   int meta = MetaOf(tag);
-  ReadGuard guard(this);
-  bool desc = tags_[size_t(tag)].descending;
-  Position pos = Find(meta, [desc](const Entry&) { return !desc; });
-  if (desc) pos.index -= 1;
-  return std::make_unique<CursorImpl>(this, meta, desc, std::move(pos), version_);
+  std::unique_ptr<Cursor> cursor;
+  Reading([&] {
+    bool desc = tags_[size_t(tag)].descending;
+    Position pos = Find(meta, [desc](const Entry&) { return !desc; });
+    if (desc) pos.index -= 1;
+    cursor = std::make_unique<CursorImpl>(this, meta, desc, std::move(pos), version_);
+  });
+  return cursor;
 }
 
 std::unique_ptr<CdxFile::Cursor> CdxFileImpl::Seek(int tag, std::string_view key) {
   int meta = MetaOf(tag);
-  ReadGuard guard(this);
-  bool desc = tags_[size_t(tag)].descending;
-  std::string_view prefix = key.substr(0, size_t(meta_[size_t(meta)].key_length));
-  Position pos;
-  if (desc) {
-    pos = Find(meta, [&](const Entry& e) { return ComparePrefix(e.key, prefix) > 0; });
-    pos.index -= 1;
-  } else {
-    pos = Find(meta, [&](const Entry& e) { return ComparePrefix(e.key, prefix) >= 0; });
-  }
-  return std::make_unique<CursorImpl>(this, meta, desc, std::move(pos), version_);
+  std::unique_ptr<Cursor> cursor;
+  Reading([&] {
+    bool desc = tags_[size_t(tag)].descending;
+    std::string_view prefix = key.substr(0, size_t(meta_[size_t(meta)].key_length));
+    Position pos;
+    if (desc) {
+      pos = Find(meta, [&](const Entry& e) { return ComparePrefix(e.key, prefix) > 0; });
+      pos.index -= 1;
+    } else {
+      pos = Find(meta, [&](const Entry& e) { return ComparePrefix(e.key, prefix) >= 0; });
+    }
+    cursor = std::make_unique<CursorImpl>(this, meta, desc, std::move(pos), version_);
+  });
+  return cursor;
 }
 
 uint64_t CdxFileImpl::KeyCount(int tag) {

@@ -586,6 +586,103 @@ TEST(CdxWrite, WalkContinuesAcrossAnotherHandlesChange) {
   }
 }
 
+// A reader whose pages are all cached still sees, at its next seek, every
+// change another handle commits: a key moved inside its page (the file's size
+// and free list stay as they were), pages split onto new space, pages emptied
+// onto the free list.
+TEST(CdxWrite, ReaderSeesEveryChangeAnotherHandleCommits) {
+  TempDir dir;
+  const std::string path = dir / "SEEN.CDX";
+  auto writer = CdxFile::Create(path, {TagInfo{"K", "K", "", 10}});
+  writer->SetKeyType(0, 'C');
+  auto key_of = [](uint32_t n) {
+    std::string key = "K" + std::to_string(100000 + n);
+    key.resize(10, ' ');
+    return key;
+  };
+  Model model;
+  writer->Begin();
+  for (uint32_t r = 1; r <= 2000; ++r) {
+    writer->Insert(0, key_of(r), r);
+    model.insert({key_of(r), r});
+  }
+  writer->Commit();
+  auto reader = CdxFile::Open(path, false);
+  reader->SetKeyType(0, 'C');
+  auto holder = [&](const std::string& key) -> uint32_t {
+    auto c = reader->Seek(0, key);
+    return c->Valid() && c->key() == key ? c->recno() : 0;
+  };
+  // Only the path to the first key cached: a walk from it goes on into pages
+  // not read yet, repeating and skipping nothing.
+  ASSERT_EQ(holder(key_of(1)), 1u);
+  ASSERT_EQ(holder(key_of(1)), 1u);
+  std::vector<std::pair<std::string, uint32_t>> walked;
+  for (auto c = reader->Seek(0, key_of(1)); c->Valid(); c->Next()) walked.emplace_back(std::string(c->key()), c->recno());
+  ASSERT_EQ(walked, InWalkOrder(model, false));  // now every page cached
+  auto change = [&](const std::function<void()>& edit) {
+    writer->Begin();
+    edit();
+    writer->Commit();
+  };
+
+  const auto size_before = fs::file_size(path);
+  const size_t free_before = FreePages(path);
+  change([&] {
+    writer->Remove(0, key_of(500), 500);
+    writer->Insert(0, key_of(500), 1500);
+  });
+  model.erase({key_of(500), 500});
+  model.insert({key_of(500), 1500});
+  ASSERT_EQ(fs::file_size(path), size_before);  // only the version tells
+  ASSERT_EQ(FreePages(path), free_before);
+  EXPECT_EQ(holder(key_of(500)), 1500u);
+
+  change([&] {
+    for (uint32_t r = 2001; r <= 5000; ++r) writer->Insert(0, key_of(r), r);
+  });
+  for (uint32_t r = 2001; r <= 5000; ++r) model.insert({key_of(r), r});
+  ASSERT_GT(fs::file_size(path), size_before);
+  EXPECT_EQ(holder(key_of(4321)), 4321u);
+  EXPECT_EQ(Walk(*reader, 0), InWalkOrder(model, false));
+
+  change([&] {
+    for (uint32_t r = 1000; r <= 4000; ++r) writer->Remove(0, key_of(r), r);
+  });
+  for (uint32_t r = 1000; r <= 4000; ++r) model.erase({key_of(r), r});
+  ASSERT_GT(FreePages(path), free_before);
+  EXPECT_EQ(holder(key_of(2500)), 0u);
+  EXPECT_EQ(Walk(*reader, 0), InWalkOrder(model, false));
+
+  // A walk half way when the other handle splits the pages around it, and
+  // the reader has since read only the path to the first key again: the walk
+  // goes on after the last entry it returned, in order, missing none of the
+  // entries there all along (new ones may show or not).
+  auto cursor = reader->Seek(0, key_of(4001));
+  ASSERT_TRUE(cursor->Valid());
+  const std::pair<std::string, uint32_t> last(std::string(cursor->key()), cursor->recno());
+  const std::vector<std::pair<std::string, uint32_t>> stable(model.upper_bound(last), model.end());
+  change([&] {
+    for (uint32_t r = 4001; r <= 4999; ++r) {
+      std::string between = key_of(r);
+      between[7] = '5';
+      writer->Insert(0, between, 10000 + r);
+      model.insert({between, 10000 + r});
+    }
+  });
+  ASSERT_EQ(holder(key_of(1)), 1u);
+  ASSERT_EQ(holder(key_of(1)), 1u);
+  std::vector<std::pair<std::string, uint32_t>> rest;
+  for (cursor->Next(); cursor->Valid(); cursor->Next()) rest.emplace_back(std::string(cursor->key()), cursor->recno());
+  ASSERT_FALSE(rest.empty());
+  EXPECT_LT(last, rest.front());
+  for (size_t i = 1; i < rest.size(); ++i) ASSERT_LT(rest[i - 1], rest[i]) << "out of order at " << i;
+  for (const auto& e : rest) ASSERT_TRUE(model.count(e)) << "not in the tag: " << e.first;
+  const Model seen(rest.begin(), rest.end());
+  for (const auto& e : stable) ASSERT_TRUE(seen.count(e)) << "missed " << e.first;
+  EXPECT_EQ(reader->CheckTag(0), "");
+}
+
 // Two processes changing one index file at once: the lock orders them and
 // each sees the other's pages, so nothing is lost and the tree stays sound.
 // Every tenth change fails before its commit and must leave no trace.
