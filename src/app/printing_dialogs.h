@@ -11,7 +11,6 @@
 class PrintingDialogs : public platform::RecordingDialogs {
  public:
   explicit PrintingDialogs(std::FILE* out = stdout);
-  static QString linha(const platform::ShownDialog& dialog);
  private:
   std::FILE* out_;
 };
