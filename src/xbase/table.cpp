@@ -1124,23 +1124,13 @@ void Table::Cancel() {
   t.buffer.clear();
 }
 
-void Table::Delete() {
-  Impl& t = *impl_;
-  Edit();
-  t.buffer[0] = kDbfDeletedMark;
-  t.touched_flag = true;
-  try {
-    Post();
-  } catch (...) {
-    Cancel();
-    throw;
-  }
-}
+void Table::Delete() { PostDeletionMark(kDbfDeletedMark); }
+void Table::Recall() { PostDeletionMark(kDbfLiveMark); }
 
-void Table::Recall() {
+void Table::PostDeletionMark(char mark) {
   Impl& t = *impl_;
   Edit();
-  t.buffer[0] = kDbfLiveMark;
+  t.buffer[0] = mark;
   t.touched_flag = true;
   try {
     Post();

@@ -161,6 +161,7 @@ class Table {
  private:
   struct Impl;
   explicit Table(std::unique_ptr<Impl> impl);
+  void PostDeletionMark(char mark);  // Delete and Recall: the flag byte alone
   std::unique_ptr<Impl> impl_;
 };
 
