@@ -79,6 +79,13 @@ constexpr double kPinnedBytes = 16 << 20;
 
 VTab* TabOf(sqlite3_vtab_cursor* c) { return static_cast<VTab*>(c->pVtab); }
 
+// Hands an engine error to SQLite, which reports it with the statement.
+int Fail(VTab* vtab, const std::exception& e) {
+  sqlite3_free(vtab->zErrMsg);
+  vtab->zErrMsg = sqlite3_mprintf("%s", e.what());
+  return SQLITE_ERROR;
+}
+
 std::string Unquote(std::string_view arg) {
   while (!arg.empty() && std::isspace(static_cast<unsigned char>(arg.front()))) arg.remove_prefix(1);
   while (!arg.empty() && std::isspace(static_cast<unsigned char>(arg.back()))) arg.remove_suffix(1);
@@ -451,9 +458,7 @@ int Filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqlite
     }
     Advance(cur, *vtab);
   } catch (const std::exception& e) {
-    sqlite3_free(vtab->zErrMsg);
-    vtab->zErrMsg = sqlite3_mprintf("%s", e.what());
-    return SQLITE_ERROR;
+    return Fail(vtab, e);
   }
   return SQLITE_OK;
 }
@@ -464,9 +469,7 @@ int Next(sqlite3_vtab_cursor* base) {
   try {
     Advance(cur, *vtab);
   } catch (const std::exception& e) {
-    sqlite3_free(vtab->zErrMsg);
-    vtab->zErrMsg = sqlite3_mprintf("%s", e.what());
-    return SQLITE_ERROR;
+    return Fail(vtab, e);
   }
   return SQLITE_OK;
 }
