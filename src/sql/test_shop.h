@@ -56,10 +56,7 @@ inline int KeyLength(const std::vector<Field>& fields, const std::string& key) {
   return total;
 }
 
-// Creates dir/name.DBF with the index files, then appends the rows (the open
-// indexes are maintained by every append) and marks the deleted ones.
-inline void MakeTable(const std::filesystem::path& dir, const std::string& name, const std::vector<Field>& fields,
-                      const std::vector<Row>& rows, const std::vector<Index>& indexes = {}) {
+inline std::vector<xbase::FieldInfo> FieldInfos(const std::vector<Field>& fields) {
   std::vector<xbase::FieldInfo> infos;
   for (const auto& f : fields) {
     xbase::FieldInfo info;
@@ -69,8 +66,15 @@ inline void MakeTable(const std::filesystem::path& dir, const std::string& name,
     info.decimals = f.decimals;
     infos.push_back(info);
   }
+  return infos;
+}
+
+// Creates dir/name.DBF with the index files, then appends the rows (the open
+// indexes are maintained by every append) and marks the deleted ones.
+inline void MakeTable(const std::filesystem::path& dir, const std::string& name, const std::vector<Field>& fields,
+                      const std::vector<Row>& rows, const std::vector<Index>& indexes = {}) {
   const std::string path = (dir / (name + ".DBF")).string();
-  xbase::Table::Create(path, infos);
+  xbase::Table::Create(path, FieldInfos(fields));
   xbase::OpenOptions options;
   for (const auto& index : indexes) {
     xbase::TagInfo tag;
