@@ -1,5 +1,7 @@
 #include "controls/qt_dialogs.h"
 
+#include "scoped_application_name.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -57,16 +59,7 @@ void readAndPress(SeenBox* seen, const QString& press) {
   });
 }
 
-class ScopedApplicationName {
- public:
-  explicit ScopedApplicationName(const QString& name) : old_(QCoreApplication::applicationName()) {
-    QCoreApplication::setApplicationName(name);
-  }
-  ~ScopedApplicationName() { QCoreApplication::setApplicationName(old_); }
-
- private:
-  QString old_;
-};
+using qxtest::ScopedApplicationName;
 
 TEST(QtDialogs, PlainMessageAndErrorBoxCarryTheApplicationTitleWithOneOkButton) {
   const ScopedApplicationName name(QStringLiteral("fpopular"));

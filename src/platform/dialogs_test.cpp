@@ -1,6 +1,7 @@
 #include "platform/dialogs.h"
 
 #include "platform/clock.h"
+#include "scoped_application_name.h"
 
 #include <gtest/gtest.h>
 
@@ -89,17 +90,7 @@ TEST(Dialogs, RecorderAnswersQuestionsFromTheQueueInOrder) {
   EXPECT_EQ(rec.texts(), (QStringList{"aviso", "a?", "b?", "c?"}));
 }
 
-// Keeps the application's name for a test and gives the old one back.
-class ScopedApplicationName {
- public:
-  explicit ScopedApplicationName(const QString& name) : old_(QCoreApplication::applicationName()) {
-    QCoreApplication::setApplicationName(name);
-  }
-  ~ScopedApplicationName() { QCoreApplication::setApplicationName(old_); }
-
- private:
-  QString old_;
-};
+using qxtest::ScopedApplicationName;
 
 TEST(Dialogs, RecorderKeepsEveryKindWithItsCaptionAndLine) {
   const ScopedApplicationName name(QStringLiteral("fpopular"));
