@@ -12,6 +12,15 @@
 
 namespace {
 
+// Shows the calendar on 09/08/2011, active, and gives its day grid.
+QTableView* ShowOnAugust9(TfrmCalendario& c) {
+  c.setDate(QDate(2011, 8, 9));
+  c.show();
+  QApplication::setActiveWindow(&c);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&c));
+  return c.Calendar1->findChild<QTableView*>();
+}
+
 TEST(Calendar, TitleSpellsTheDateOutInPortuguese) {
   EXPECT_EQ(TfrmCalendario::LongTitle(QDate(2012, 1, 1)), "domingo,01 de janeiro de 2012");
   EXPECT_EQ(TfrmCalendario::LongTitle(QDate(2011, 8, 9)), QString::fromUtf8("terça-feira,09 de agosto de 2011"));
@@ -67,11 +76,7 @@ TEST(Calendar, TodayButtonSelectsToday) {
 
 TEST(Calendar, DoubleClickOnADayConfirmsIt) {
   TfrmCalendario c;
-  c.setDate(QDate(2011, 8, 9));
-  c.show();
-  QApplication::setActiveWindow(&c);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&c));
-  auto* grid = c.Calendar1->findChild<QTableView*>();
+  QTableView* grid = ShowOnAugust9(c);
   ASSERT_NE(grid, nullptr);
   // Day 15 appears once in any month's grid.
   QModelIndex fifteen;
@@ -93,11 +98,8 @@ TEST(Calendar, DoubleClickOnADayConfirmsIt) {
 
 TEST(Calendar, EnterOnTheGridConfirms) {
   TfrmCalendario c;
-  c.setDate(QDate(2011, 8, 9));
-  c.show();
-  QApplication::setActiveWindow(&c);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&c));
-  auto* grid = c.Calendar1->findChild<QTableView*>();
+  QTableView* grid = ShowOnAugust9(c);
+  ASSERT_NE(grid, nullptr);
   grid->setFocus(Qt::OtherFocusReason);
   QTest::keyClick(grid, Qt::Key_Right);
   QTest::keyClick(grid, Qt::Key_Return);
